@@ -1,0 +1,80 @@
+// The main loop. Each frame is drawn from the state the previous frame's steps
+// left, with this frame's input; then the clock decides how many 10 ms steps
+// run. The loop ends, before a frame and never inside one, once Escape has
+// pressed the quit button or the platform has asked to quit.
+#include "app/game_loop.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+
+#include "app/world.h"
+#include "gfx/quads.h"
+#include "gfx/text.h"
+#include "gfx/view.h"
+#include "gui/gui.h"
+#include "input/events.h"
+#include "input/keyboard_mouse.h"
+
+namespace {
+
+constexpr int QUIT_BUTTON = 0;
+constexpr const char *GOAL_MESSAGE = "Fuck off!";
+
+// An invisible box left of the 640-unit screen, so the pointer can never reach
+// it; only its Escape shortcut presses it.
+void declare_quit_button() {
+  gui_add_box("", -160, 0, 96, 24, 16, 0, 1, 1, 1, 1);
+  gui_set(PROP_KEY, KEY_ESCAPE);
+}
+
+void draw_frame() {
+  glClearColor(0, 0, 0, 0);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  widget_count = 0;
+  declare_quit_button();
+  input_pump_events();
+  input_read_keyboard();
+  input_read_mouse();
+  gui_update();
+  if (!goal_reached) {
+    game_draw_world();
+  }
+  gfx_begin_overlay();
+  if (goal_reached) {
+    gfx_draw_text(GOAL_MESSAGE, 320, 240, 24, ALIGN_CENTER_X, 1, 1, 1, 1);
+  }
+  SDL_GL_SwapBuffers();
+}
+
+bool loop_should_end() { return widgets[QUIT_BUTTON].pressed || quit_requested; }
+
+}  // namespace
+
+// The first two steps catch up in exact 10 ms increments, so a remainder
+// carries over; the third sets last_tick to the present, dropping whatever lies
+// beyond; a fourth runs only when the third itself took 10 ms or more. The
+// unsigned difference survives the clock's wrap-around.
+int game_run_steps(uint32_t *last_tick) {
+  int steps = 0;
+  while (SDL_GetTicks() - *last_tick >= TICK_MS && steps < MAX_STEPS_PER_FRAME) {
+    ++steps;
+    if (steps < 3) {
+      *last_tick += TICK_MS;
+    } else {
+      *last_tick = SDL_GetTicks();
+    }
+    game_step();
+  }
+  return steps;
+}
+
+void game_run() {
+  game_init_world();
+  game_load_level();
+  uint32_t last_tick = SDL_GetTicks();
+  gui_clear_presses();
+  while (!loop_should_end()) {
+    draw_frame();
+    game_run_steps(&last_tick);
+  }
+}

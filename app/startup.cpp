@@ -1,0 +1,116 @@
+// Start-up and shut-down: byte order, video settings, SDL, the window and its
+// OpenGL context, texture names, the font, the pointer image and the key
+// names, in that order; then the game; then the window is minimised and SDL
+// shut down. Only SDL's start and the first video mode are checked.
+#include "app/startup.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "app/game_loop.h"
+#include "files/streams.h"
+#include "gfx/font.h"
+#include "gfx/texture.h"
+#include "input/key_names.h"
+
+VideoSettings video_defaults;
+VideoSettings video;
+int32_t joystick_enabled;
+
+namespace {
+
+constexpr const char *FONT_IMAGE = "texture/font01.png";
+constexpr const char *POINTER_IMAGE = "texture/mouse01.png";
+constexpr int VIEW_WIDTH = 640;
+constexpr int VIEW_HEIGHT = 480;
+
+struct GlAttribute {
+  SDL_GLattr attribute;
+  int value;
+};
+
+}  // namespace
+
+// Exactly 16 bits per pixel asks for 5-6-5 colour without alpha; every other
+// depth for 8 bits in each of the four channels.
+void game_request_gl_attributes() {
+  const bool low_colour = video.bpp == 16;
+  const GlAttribute attributes[] = {
+      {SDL_GL_RED_SIZE, low_colour ? 5 : 8},
+      {SDL_GL_GREEN_SIZE, low_colour ? 6 : 8},
+      {SDL_GL_BLUE_SIZE, low_colour ? 5 : 8},
+      {SDL_GL_ALPHA_SIZE, low_colour ? 0 : 8},
+      {SDL_GL_DEPTH_SIZE, video.depth_bits},
+      {SDL_GL_STENCIL_SIZE, video.stencil_bits},
+      {SDL_GL_DOUBLEBUFFER, 1},
+      {SDL_GL_SWAP_CONTROL, 1},  // swaps synchronised with the display
+  };
+  for (const GlAttribute &entry : attributes) {
+    SDL_GL_SetAttribute(entry.attribute, entry.value);
+  }
+}
+
+namespace {
+
+// Names are generated once, one call per slot in slot order; loads and
+// re-uploads only bind them.
+void generate_texture_names() {
+  for (TextureSlot &slot : textures) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    slot.gl_name = name;
+  }
+}
+
+// Without SDL or a window there is nothing to play in: say why and stop,
+// rather than run a game nobody can see.
+int give_up(const char *what) {
+  std::fprintf(stderr, "%s: %s: %s\n", WINDOW_CAPTION, what, SDL_GetError());
+  SDL_Quit();
+  return 1;
+}
+
+void set_up_font_view() {
+  current_font = 0;
+  fonts[0].pointer_image = 0;
+  fonts[0].view_width = VIEW_WIDTH;
+  fonts[0].view_height = VIEW_HEIGHT;
+}
+
+}  // namespace
+
+bool game_set_video_mode() {
+  Uint32 flags = SDL_OPENGL;
+  if (video.fullscreen) {
+    flags |= SDL_FULLSCREEN;
+  }
+  return SDL_SetVideoMode(video.width, video.height, video.bpp, flags) != nullptr;
+}
+
+int game_main() {
+  file_select_byte_order();
+  video_defaults = VIDEO_DEFAULTS;
+  joystick_enabled = 0;
+  if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) {
+    return give_up("cannot start SDL");
+  }
+  SDL_ShowCursor(SDL_DISABLE);
+  video = video_defaults;
+  SDL_WM_SetCaption(WINDOW_CAPTION, ICON_CAPTION);
+  game_request_gl_attributes();
+  if (!game_set_video_mode()) {
+    return give_up("cannot open the window");
+  }
+  generate_texture_names();
+  set_up_font_view();
+  gfx_load_font(FONT_TEXTURE_SLOT, FONT_IMAGE);
+  gfx_load_texture(POINTER_TEXTURE_SLOT, POINTER_IMAGE, 0, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE,
+                   GL_LINEAR, GL_LINEAR);
+  input_init_key_names();
+  game_run();
+  SDL_WM_IconifyWindow();
+  SDL_Quit();
+  return 0;
+}

@@ -1,0 +1,29 @@
+// Binary files store every multi-byte number little-endian. Reads and writes
+// go through stream_read and stream_write, chosen once at start-up: the C
+// library's fread and fwrite on a little-endian host, the swapping functions
+// below on a big-endian one. Callers always pass the element size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+using StreamReadFunction = size_t (*)(void *buffer, size_t size, size_t count, FILE *file);
+using StreamWriteFunction = size_t (*)(const void *buffer, size_t size, size_t count, FILE *file);
+
+extern int32_t host_big_endian;            // 1 on a big-endian host
+extern StreamReadFunction stream_read;
+extern StreamWriteFunction stream_write;
+extern FILE *current_file;  // the one shared handle: opened, used and closed within one call
+
+// Probes the byte order and selects the stream functions. Called first at start-up.
+void file_select_byte_order();
+
+// Reads count elements of size 1, 2 or 4 bytes, reversing the bytes of each.
+// Stops at the end of the file and returns the number of whole elements read,
+// as fread does; a partial last element leaves its buffer bytes untouched.
+// Any other size reads nothing and returns 0.
+size_t file_read_swapped(void *buffer, size_t size, size_t count, FILE *file);
+// The mirror image. Returns the number of whole elements written, as fwrite
+// does; any other size writes nothing and returns 0.
+size_t file_write_swapped(const void *buffer, size_t size, size_t count, FILE *file);

@@ -1,0 +1,8 @@
+// The rendering subsystem: textures, fonts, text, quads and view set-up.
+#pragma once
+
+#include "gfx/font.h"
+#include "gfx/quads.h"
+#include "gfx/text.h"
+#include "gfx/texture.h"
+#include "gfx/view.h"

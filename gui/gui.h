@@ -1,0 +1,7 @@
+// The widget layer: the table, declarations, properties and interaction.
+#pragma once
+
+#include "gui/declare.h"
+#include "gui/interaction.h"
+#include "gui/properties.h"
+#include "gui/widgets.h"

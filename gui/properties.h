@@ -1,0 +1,81 @@
+// The property setter: turns the most recently declared widget into a field,
+// toggle, radio choice or slider and gives it a shortcut, an action and the
+// rest. Values are passed as typed arguments and handed on with their count
+// and kinds, so a code never reads a value that was not passed.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+#include "gui/widgets.h"
+
+enum PropertyCode : int {
+  PROP_KEY = 1,            // int key code
+  PROP_MODIFIER_KEY = 2,   // int key code that must be down with the shortcut
+  PROP_FIELD_TEXT = 3,     // char buffer, int max length
+  PROP_AREA_TEXT = 4,      // char buffer, int max length
+  PROP_FIELD_INT = 5,      // int32 pointer, int max length
+  PROP_FIELD_UINT = 6,     // uint32 pointer, int max length
+  PROP_FIELD_FLOAT = 7,    // float pointer, int max length
+  PROP_ACTION = 8,         // function without arguments or result
+  PROP_TOGGLE = 9,         // int32 pointer, int bits
+  PROP_RADIO = 10,         // int32 pointer, int value
+  PROP_REPEAT = 11,        // none
+  PROP_TEXTURE = 12,       // int entry 0..3, int slot
+  PROP_POINTER_IMAGE = 14, // int
+  PROP_TAG = 15,           // int
+  PROP_MASKED = 16,        // none
+  PROP_TEXTURE_UV = 17,    // pointer to 8 floats
+  PROP_SLIDER = 18,        // int32 pointer, int min, int max, int step
+  PROP_TEXT_POS = 20,      // x, y, size
+  PROP_DISABLED = 21,      // none
+};
+
+// One argument of gui_set, with the kind it was passed as.
+struct PropArg {
+  enum Kind : int32_t {
+    INTEGER,
+    REAL,
+    TEXT_BUFFER,    // char *
+    INT_POINTER,    // int32_t *
+    UINT_POINTER,   // uint32_t *
+    FLOAT_POINTER,  // float * or const float *
+    ACTION,         // void (*)()
+  } kind;
+  int64_t integer;
+  double real;
+  const void *pointer;
+  WidgetAction action;
+};
+
+template <typename T>
+constexpr PropArg prop_arg(T value) {
+  if constexpr (std::is_integral_v<T> || std::is_enum_v<T>) {
+    return {PropArg::INTEGER, static_cast<int64_t>(value), 0.0, nullptr, nullptr};
+  } else if constexpr (std::is_floating_point_v<T>) {
+    return {PropArg::REAL, 0, static_cast<double>(value), nullptr, nullptr};
+  } else if constexpr (std::is_same_v<T, char *>) {
+    return {PropArg::TEXT_BUFFER, 0, 0.0, value, nullptr};
+  } else if constexpr (std::is_same_v<T, int32_t *>) {
+    return {PropArg::INT_POINTER, 0, 0.0, value, nullptr};
+  } else if constexpr (std::is_same_v<T, uint32_t *>) {
+    return {PropArg::UINT_POINTER, 0, 0.0, value, nullptr};
+  } else if constexpr (std::is_same_v<T, float *> || std::is_same_v<T, const float *>) {
+    return {PropArg::FLOAT_POINTER, 0, 0.0, value, nullptr};
+  } else {
+    static_assert(std::is_convertible_v<T, WidgetAction>,
+                  "property values are numbers, buffers, variables or actions");
+    return {PropArg::ACTION, 0, 0.0, nullptr, value};
+  }
+}
+
+// Applies one property code to widgets[widget_count - 1]. Does nothing before
+// the frame's first declaration, for an unknown code, or when the values
+// passed are too few or of the wrong kinds for the code.
+void gui_set_args(int code, const PropArg *values, int value_count);
+
+template <typename... Values>
+void gui_set(int code, Values... values) {
+  const PropArg args[sizeof...(Values) + 1] = {prop_arg(values)...};
+  gui_set_args(code, args, static_cast<int>(sizeof...(Values)));
+}

@@ -1,0 +1,6 @@
+// The input subsystem: snapshots, the event pump, window control, key names.
+#pragma once
+
+#include "input/events.h"
+#include "input/key_names.h"
+#include "input/keyboard_mouse.h"

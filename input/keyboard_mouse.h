@@ -1,0 +1,49 @@
+// Per-frame snapshots of the keyboard and the mouse. Game and GUI never see
+// input events: whether a key or button went down or up is found by
+// comparing this frame's snapshot with the previous frame's.
+#pragma once
+
+#include <cstdint>
+
+constexpr int KEY_COUNT = 323;  // the SDL 1.2 key codes 0 to 322
+
+// Key codes the engine and the game look at.
+constexpr int KEY_BACKSPACE = 8;
+constexpr int KEY_TAB = 9;
+constexpr int KEY_RETURN = 13;
+constexpr int KEY_ESCAPE = 27;
+constexpr int KEY_SPACE = 32;
+constexpr int KEY_DELETE = 127;
+constexpr int KEY_KEYPAD_ENTER = 271;
+constexpr int KEY_RIGHT = 275;
+constexpr int KEY_LEFT = 276;
+constexpr int KEY_RIGHT_SHIFT = 303;
+constexpr int KEY_LEFT_SHIFT = 304;
+constexpr int KEY_RIGHT_CTRL = 305;
+constexpr int KEY_LEFT_CTRL = 306;
+
+constexpr int VIEW_UNITS_X = 640;  // the mouse is reported in 640 by 480 view units
+constexpr int VIEW_UNITS_Y = 480;
+
+struct MouseState {
+  int32_t x, y;     // pointer in view units, 0..639 and 0..479, y down
+  int32_t dx, dy;   // pixels moved since the last relative read
+  int32_t left, right;
+  int32_t left_released, right_released;  // up now, down in the previous snapshot
+  int32_t wheel_up, wheel_down;           // notches counted by the event pump, at most WHEEL_MAX
+};
+static_assert(sizeof(MouseState) == 10 * sizeof(int32_t), "MouseState is ten int32 fields");
+
+extern uint8_t key_state[KEY_COUNT];       // 1 while the key is down in this snapshot
+extern uint8_t key_state_prev[KEY_COUNT];  // the previous snapshot, folding included
+extern int32_t mod_state;                  // the platform's modifier mask for this frame
+extern MouseState mouse;
+extern MouseState mouse_prev;
+
+// Copies the platform key state; keypad Enter, right Ctrl and right Shift also
+// set Return, left Ctrl and left Shift.
+void input_read_keyboard();
+// Absolute pointer position scaled to view units, buttons and release edges.
+void input_read_mouse();
+// Relative motion into dx, dy; x, y become the fixed middle (400, 300).
+void input_read_mouse_relative();
