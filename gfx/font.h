@@ -22,5 +22,9 @@ struct Font {
 extern Font fonts[FONT_COUNT];
 extern int32_t current_font;
 
+// The font in use: fonts[current_font], or font 0 should the index ever leave
+// the table.
+Font *gfx_current_font();
+
 // Loads the image into the slot and builds the current font from it.
 void gfx_load_font(int slot, const char *path);

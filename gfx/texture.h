@@ -45,3 +45,6 @@ void gfx_load_subtexture(int slot, const char *path, int x, int y, int w, int h)
 void gfx_build_mipmaps(int slot);   // levels 1 and up from level 0; no upload
 int gfx_upload_texture(int slot);   // returns the number of levels uploaded
 void gfx_reload_textures();         // uploads every loaded slot again
+// The alpha bits of a pixel word: the high byte, or the low one when
+// host_big_endian is set.
+uint32_t gfx_alpha_mask();

@@ -71,6 +71,7 @@ extern Widget widgets[MAX_WIDGETS];
 extern int32_t widget_count;       // widgets declared so far this frame
 extern int32_t current_widget;     // the widget whose action is running
 extern int32_t keyboard_captured;  // a text field took the keyboard: no shortcuts next frame
+extern int32_t declaration_dropped;  // the last declaration found the table full; gui_set skips it
 
 // The edit state shared by text entry, key translation and drawing.
 extern char edit_text[EDIT_TEXT_SIZE];

@@ -9,7 +9,7 @@ PACKAGES=(
   libsdl1.2-dev libsdl-image1.2-dev libgl-dev libgl1-mesa-dri libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev libpng-dev fonts-dejavu-core
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils libxtst-dev
 )
 
 missing=()

@@ -2,6 +2,8 @@
 // and answers from the scripted state in fake_sdl.h.
 #include "tests/doubles/fake_sdl.h"
 
+#include <SDL_syswm.h>
+
 #include <cstring>
 
 #include "tests/doubles/recorder.h"
@@ -18,7 +20,6 @@ int relative_x = 0, relative_y = 0;
 void (*on_swap)(int swaps) = nullptr;
 int swaps = 0;
 int wm_info_result = 0;
-SDL_SysWMinfo wm_info;
 SDL_Rect **list_modes_result = nullptr;
 int init_result = 0;
 bool video_mode_fails = false;
@@ -29,7 +30,19 @@ SDL_Event queue[QUEUE_SIZE];
 int queue_head = 0;
 int queue_tail = 0;
 SDL_Surface screen_surface;  // what SDL_SetVideoMode hands back
+constexpr int TICK_SCRIPT_SIZE = 64;
+uint32_t tick_script[TICK_SCRIPT_SIZE];
+int tick_script_next = 0;
+int tick_script_count = 0;
 }  // namespace
+
+void script_ticks(std::initializer_list<uint32_t> values) {
+  tick_script_next = 0;
+  tick_script_count = 0;
+  for (uint32_t value : values) {
+    if (tick_script_count < TICK_SCRIPT_SIZE) tick_script[tick_script_count++] = value;
+  }
+}
 
 void push_event(const SDL_Event &event) {
   queue[queue_tail % QUEUE_SIZE] = event;
@@ -77,11 +90,11 @@ void reset() {
   on_swap = nullptr;
   swaps = 0;
   wm_info_result = 0;
-  std::memset(&wm_info, 0, sizeof wm_info);
   list_modes_result = nullptr;
   init_result = 0;
   video_mode_fails = false;
   queue_head = queue_tail = 0;
+  tick_script_next = tick_script_count = 0;
 }
 
 }  // namespace fake
@@ -140,6 +153,9 @@ SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode) {
 }
 
 Uint32 SDL_GetTicks(void) {
+  if (tick_script_next < tick_script_count) {
+    ticks = tick_script[tick_script_next++];
+  }
   record_call("SDL_GetTicks", {double(ticks)});
   Uint32 now = ticks;
   ticks += ticks_per_read;
@@ -203,9 +219,11 @@ int SDL_GetWMInfo(SDL_SysWMinfo *info) {
   record_call("SDL_GetWMInfo", {double(info->version.major), double(info->version.minor),
                                 double(info->version.patch)});
   if (wm_info_result > 0) {
+    // A window record with no display: enough to take the success path.
     SDL_version asked = info->version;
-    *info = wm_info;
+    std::memset(info, 0, sizeof *info);
     info->version = asked;
+    info->subsystem = SDL_SYSWM_X11;
   }
   return wm_info_result;
 }

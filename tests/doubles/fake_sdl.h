@@ -4,14 +4,17 @@
 #pragma once
 
 #include <SDL.h>
-#include <SDL_syswm.h>
 
 #include <cstdint>
+#include <initializer_list>
 
 namespace fake {
 
 extern uint32_t ticks;            // what SDL_GetTicks returns
 extern uint32_t ticks_per_read;   // added to ticks after every SDL_GetTicks
+// Values the next SDL_GetTicks calls return, in order, before `ticks` takes over
+// again (it is set to each scripted value as it is read).
+void script_ticks(std::initializer_list<uint32_t> values);
 extern uint8_t keys[SDLK_LAST];   // what SDL_GetKeyState returns
 extern int mod;                   // what SDL_GetModState returns
 extern int mouse_x, mouse_y;      // window pixels
@@ -30,9 +33,9 @@ int pending_events();
 extern void (*on_swap)(int swaps);
 extern int swaps;
 
-// SDL_GetWMInfo fails unless a test sets this.
+// SDL_GetWMInfo fails unless a test sets this. (The native window record is
+// left out: SDL_syswm.h brings in X11, whose Font type clashes with ours.)
 extern int wm_info_result;
-extern SDL_SysWMinfo wm_info;
 
 // SDL_ListModes returns this (null: no mode).
 extern SDL_Rect **list_modes_result;
