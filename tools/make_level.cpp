@@ -144,11 +144,10 @@ bool check_marker(const std::string &source, const Marker &marker) {
                             "), found " + std::to_string(marker.found));
   }
   if (marker.found_column != marker.column || marker.found_row != marker.row) {
-    return fail(source, std::string("'") + marker.symbol + "' (" + marker.name +
-                            ") is at column " + std::to_string(marker.found_column) + ", row " +
+    return fail(source, std::string("'") + marker.symbol + "' (" + marker.name + ") is at column " +
+                            std::to_string(marker.found_column) + ", row " +
                             std::to_string(marker.found_row) + "; it belongs at column " +
-                            std::to_string(marker.column) + ", row " +
-                            std::to_string(marker.row));
+                            std::to_string(marker.column) + ", row " + std::to_string(marker.row));
   }
   return true;
 }
@@ -168,7 +167,8 @@ bool write_level(const std::string &output, const Grid &grid) {
     put_int32_le(&bytes, tile);
   }
   std::ofstream out(output, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char *>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) {
     return fail(output, "cannot be written");

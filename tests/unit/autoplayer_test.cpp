@@ -31,9 +31,9 @@ struct KeySet {
 };
 
 constexpr KeySet KEY_SETS[] = {
-    {"none", false, false, false},      {"Left", true, false, false},
-    {"Right", false, true, false},      {"Space", false, false, true},
-    {"Left+Space", true, false, true},  {"Right+Space", false, true, true},
+    {"none", false, false, false},     {"Left", true, false, false},
+    {"Right", false, true, false},     {"Space", false, false, true},
+    {"Left+Space", true, false, true}, {"Right+Space", false, true, true},
 };
 constexpr int KEY_SET_COUNT = sizeof KEY_SETS / sizeof KEY_SETS[0];
 
@@ -82,9 +82,15 @@ const TileMap &shipped_map() {
     std::memset(&tile_map, 0, sizeof tile_map);
     file_select_byte_order();
     game_init_world();
+    const TileMap set_up = tile_map;
     game_load_level();
     map = tile_map;
     loaded = true;
+    // The set-up map can be finished too, so a file that did not load would
+    // pass unseen.
+    if (std::memcmp(&map, &set_up, sizeof map) == 0) {
+      ADD_FAILURE() << LEVEL_FILE << " did not load: the map is the set-up map";
+    }
   }
   if (chdir(previous) != 0) ADD_FAILURE() << "cannot go back to " << previous;
   return map;
@@ -301,12 +307,36 @@ TEST_F(Autoplayer, SearchFindsARouteToTheGoal) {
   centre_route(&route);
   const long steps = play_from_start(route);
   ASSERT_GT(steps, 0);
-  route.back().steps = static_cast<int>(steps - (route_steps(route) - route.back().steps)) +
-                       FINAL_HOLD_MARGIN;
+  route.back().steps =
+      static_cast<int>(steps - (route_steps(route) - route.back().steps)) + FINAL_HOLD_MARGIN;
 
   std::cout << "route found among " << states << " states: " << steps << " steps in "
             << route.size() << " segments\n"
             << route_text(route);
+}
+
+bool solid(int x, int y) { return tile_map.tiles[MAP_SIZE * y + x] != 0; }
+
+TEST_F(Autoplayer, ShippedLevelHasTheFullLayoutAClosedBorderAndGroundAtTheStart) {
+  FILE *file = std::fopen(SOURCE_DIR "/data/level01.lvl", "rb");
+  ASSERT_NE(file, nullptr);
+  unsigned char version[4] = {};
+  EXPECT_EQ(std::fread(version, 1, 4, file), 4u);
+  std::fseek(file, 0, SEEK_END);
+  EXPECT_EQ(std::ftell(file), 4 + 4 * MAP_SIZE * MAP_SIZE);
+  std::fclose(file);
+  EXPECT_EQ(version[0] | version[1] << 8 | version[2] << 16 | version[3] << 24, LEVEL_VERSION);
+
+  start_level();
+  for (int i = 0; i < MAP_SIZE; ++i) {
+    ASSERT_TRUE(solid(0, i) && solid(MAP_SIZE - 1, i) && solid(i, 0) && solid(i, MAP_SIZE - 1))
+        << "the border is open at " << i;
+  }
+  EXPECT_FALSE(solid(GOAL_TILE_X, GOAL_TILE_Y));
+  for (int step = 0; step < 100; ++step) game_step();
+  EXPECT_EQ(player.position.x, 64.5f);
+  EXPECT_EQ(player.position.y, 129.5f);  // on row 128
+  EXPECT_EQ(player.on_ground, 1);
 }
 
 class CommittedRoute : public Autoplayer {
@@ -321,8 +351,8 @@ class CommittedRoute : public Autoplayer {
 
 TEST_F(CommittedRoute, ReachesTheGoal) {
   const long steps = play_from_start(route);
-  ASSERT_GT(steps, 0) << "the route ends at (" << player.position.x << ", "
-                      << player.position.y << ") without reaching the goal";
+  ASSERT_GT(steps, 0) << "the route ends at (" << player.position.x << ", " << player.position.y
+                      << ") without reaching the goal";
   // The goal only comes in the last segment, and not after its keys are let go.
   EXPECT_GT(steps, route_steps(route) - route.back().steps);
   std::cout << "committed route: " << steps << " steps in " << route.size() << " segments\n";
@@ -335,9 +365,9 @@ TEST_F(CommittedRoute, ReachesTheGoalWithEachSegmentALittleLongerOrShorter) {
       Route varied = route;
       varied[i].steps += change;
       EXPECT_GT(play_from_start(varied), 0)
-          << "segment " << i + 1 << " (" << KEY_SETS[route[i].keys].name << ' '
-          << route[i].steps << ") held " << change << " steps "
-          << (change > 0 ? "longer" : "shorter") << " misses the goal";
+          << "segment " << i + 1 << " (" << KEY_SETS[route[i].keys].name << ' ' << route[i].steps
+          << ") held " << change << " steps " << (change > 0 ? "longer" : "shorter")
+          << " misses the goal";
     }
   }
 }

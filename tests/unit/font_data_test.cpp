@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "gfx/font.h"
+#include "gfx/texture.h"
+
 namespace {
 
 constexpr const char *FONT_IMAGE = SOURCE_DIR "/data/texture/font01.png";
@@ -161,6 +164,24 @@ TEST_F(FontImage, GlyphsAreWhite) {
                                                     << ", " << y;
       }
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The engine's own font builder, on the committed image, gives every
+// printable character the advance the tool meant.
+TEST(ShippedFont, BuilderMeasuresTheAdvancesTheToolMeant) {
+  current_font = 0;
+  gfx_load_font(FONT_TEXTURE_SLOT, FONT_IMAGE);
+  ASSERT_EQ(textures[FONT_TEXTURE_SLOT].width, IMAGE_SIDE);
+  const std::vector<Advance> advances = read_advances();
+  ASSERT_EQ(advances.size(), size_t(LAST_PRINTABLE - FIRST_PRINTABLE + 1));
+  for (const Advance &advance : advances) {
+    const float meant = advance.code == SPACE ? CELL * 0.375f / 30 : advance.pixels / 30.0f;
+    EXPECT_FLOAT_EQ(fonts[0].advance[advance.code], meant) << "character " << advance.code;
   }
 }
 

@@ -13,7 +13,7 @@ namespace {
 // A temporary file holding the given bytes, rewound for reading.
 FILE *file_with(const std::vector<unsigned char> &bytes) {
   FILE *file = std::tmpfile();
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
   std::rewind(file);
   return file;
 }
