@@ -560,7 +560,7 @@ std::vector<int> begin_indices() {
 }
 
 // The calls of a quad around its glBegin.
-QuadCall quad_calls(int begin) { return {begin - 1, begin, begin + 1, begin + 10, begin + 11}; }
+QuadCall quad_calls(int begin) { return {begin - 1, begin, begin + 1, begin + 6, begin + 7}; }
 
 void expect_plain_white_quad(int begin, float x0, float y0) {
   const QuadCall q = quad_calls(begin);
@@ -571,9 +571,7 @@ void expect_plain_white_quad(int begin, float x0, float y0) {
   EXPECT_EQ(call_text(recorded_calls[q.color]), "glColor4f(1, 1, 1, 1)");
   const float corners[4][2] = {{x0, y0}, {x0 + 1, y0}, {x0 + 1, y0 + 1}, {x0, y0 + 1}};
   for (int i = 0; i < 4; ++i) {
-    const RecordedCall &uv = recorded_calls[q.color + 1 + 2 * i];
-    const RecordedCall &vertex = recorded_calls[q.color + 2 + 2 * i];
-    EXPECT_STREQ(uv.name, "glTexCoord2f");
+    const RecordedCall &vertex = recorded_calls[q.color + 1 + i];
     ASSERT_STREQ(vertex.name, "glVertex2f");
     EXPECT_FLOAT_EQ(vertex.args[0], corners[i][0]) << "corner " << i;
     EXPECT_FLOAT_EQ(vertex.args[1], corners[i][1]) << "corner " << i;
@@ -596,6 +594,8 @@ TEST_F(World, DrawsEverySolidTileRowByRowAndThePlayerLast) {
   ASSERT_GT(translate, frustum);
   EXPECT_EQ(call_text(recorded_calls[translate]), "glTranslatef(-64, -130, -12)");
   ASSERT_LT(translate, call_index("glBegin"));
+  EXPECT_EQ(call_index("glDisable"), 0) << "the opaque world is drawn without blending";
+  EXPECT_EQ(recorded_calls[0].args[0], GL_BLEND);
 
   std::vector<std::pair<int, int>> solid;
   for (int y = 0; y < MAP_SIZE; ++y) {
@@ -607,7 +607,7 @@ TEST_F(World, DrawsEverySolidTileRowByRowAndThePlayerLast) {
   const std::vector<int> begins = begin_indices();
   ASSERT_EQ(begins.size(), solid.size() + 1);
   for (size_t i = 0; i < solid.size(); ++i) {
-    const RecordedCall &first_vertex = recorded_calls[begins[i] + 3];
+    const RecordedCall &first_vertex = recorded_calls[begins[i] + 2];
     ASSERT_EQ(first_vertex.args[0], solid[i].first) << "quad " << i;
     ASSERT_EQ(first_vertex.args[1], solid[i].second) << "quad " << i;
   }
