@@ -41,26 +41,10 @@ int32_t copy_caption(Widget &widget, const char *text) {
   return length;
 }
 
-// The anchor moved to the rectangle's smallest edge; centring wins.
-float aligned(float anchor, float extent, int align, int centre_flag, int far_flag) {
-  if (align & centre_flag) {
-    return anchor - 0.5f * extent;
-  }
-  if (align & far_flag) {
-    return anchor - extent;
-  }
-  return anchor;
-}
-
-const Font &font_in_use() {
-  const bool valid = current_font >= 0 && current_font < FONT_COUNT;
-  return fonts[valid ? current_font : 0];
-}
-
 // Summed in single precision, one rounding per character, as text drawing
 // advances its pen.
 float measure_label(const char *text, float size) {
-  const Font &font = font_in_use();
+  const Font &font = *gfx_current_font();
   float width = 0.0f;
   for (int i = 0; text != nullptr && i < CAPTION_MAX && text[i] != '\0'; ++i) {
     width += size * font.advance[static_cast<unsigned char>(text[i])];
@@ -114,8 +98,7 @@ void gui_add_box(const char *text, float x, float y, float width, float height, 
   if (widget == nullptr) {
     return;
   }
-  x = aligned(x, width, align, ALIGN_CENTER_X, ALIGN_RIGHT);
-  y = aligned(y, height, align, ALIGN_CENTER_Y, ALIGN_BOTTOM);
+  gfx_align(&x, &y, width, height, align);
   fill_declared(*widget, text, x, y, width, height, text_size, r, g, b, a);
   widget->align = align;
   widget->text_x = x + 0.5f * width;
@@ -131,8 +114,7 @@ void gui_add_label(const char *text, float x, float y, float size, int align, fl
     return;
   }
   const float width = measure_label(text, size);
-  x = aligned(x, width, align, ALIGN_CENTER_X, ALIGN_RIGHT);
-  y = aligned(y, size, align, ALIGN_CENTER_Y, ALIGN_BOTTOM);
+  gfx_align(&x, &y, width, size, align);
   fill_declared(*widget, text, x, y, width, size, size, r, g, b, a);
   widget->align = 0;
   widget->text_x = x;
