@@ -1,6 +1,5 @@
 // The interaction and action passes, driven frame by frame through the input
-// snapshots: hit edges, the press latch, shortcuts, disabled widgets, active
-// state, highlight easing, action order, and the built-in actions.
+// snapshots, and the built-in toggle, radio and slider actions.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -8,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
-#include <iterator>
+#include <initializer_list>
 #include <vector>
 
 #include "gfx/font.h"
@@ -17,547 +16,299 @@
 
 namespace {
 
-// What the scripted actions saw, in call order.
-std::vector<int> action_log;
-std::function<void()> scripted;
+std::vector<int> action_log;     // current_widget at every scripted action
+std::function<void()> scripted;  // what the scripted action does besides logging
 
-void log_action() { action_log.push_back(current_widget); }
-void log_and_release() {
-  action_log.push_back(current_widget);
-  widgets[current_widget].pressed = 0;
-}
 void run_script() {
   action_log.push_back(current_widget);
   if (scripted) scripted();
+}
+
+void box(float x, float y, float width = 10, float height = 10) {
+  gui_add_box("", x, y, width, height, 8, 0, 1, 1, 1, 1);
+}
+
+// One field of every declared widget, to check a whole frame at once.
+using Ints = std::vector<int>;
+Ints all(int32_t Widget::*field) {
+  Ints values;
+  for (int i = 0; i < widget_count; ++i) values.push_back(widgets[i].*field);
+  return values;
+}
+
+// One frame: a new snapshot (the last one becomes the previous, as the
+// readers do) with the pointer, the left button and the keys given, then the pass.
+void frame(int x, int y, bool left, std::initializer_list<int> keys = {}) {
+  mouse_prev = mouse;
+  std::memcpy(key_state_prev, key_state, sizeof key_state);
+  std::memset(key_state, 0, sizeof key_state);
+  for (int key : keys) key_state[key] = 1;
+  mouse = MouseState{x, y, 0, 0, left, 0, 0, 0, 0, 0};
+  gui_update();
 }
 
 class GuiInteraction : public ::testing::Test {
  protected:
   void SetUp() override {
     std::memset(widgets, 0, sizeof widgets);
-    widget_count = 0;
-    current_widget = 0;
-    keyboard_captured = 0;
-    declaration_dropped = 0;
+    widget_count = current_widget = keyboard_captured = declaration_dropped = 0;
     current_font = 0;
     fonts[0].pointer_image = 0;
     std::memset(key_state, 0, sizeof key_state);
     std::memset(key_state_prev, 0, sizeof key_state_prev);
-    mouse = {};
-    mouse_prev = {};
+    mouse = mouse_prev = {};
     action_log.clear();
     scripted = nullptr;
   }
-  void TearDown() override {
-    widget_count = 0;
-    keyboard_captured = 0;
-    scripted = nullptr;
-  }
-
-  // A new snapshot: this frame's becomes the previous one, as the readers do.
-  static void next_input(int x, int y, bool left) {
-    mouse_prev = mouse;
-    std::memcpy(key_state_prev, key_state, sizeof key_state);
-    mouse.x = x;
-    mouse.y = y;
-    mouse.left = left ? 1 : 0;
-  }
-  static void hold(int key, bool down) { key_state[key] = down ? 1 : 0; }
+  void TearDown() override { SetUp(); }
 };
 
-TEST_F(GuiInteraction, LeftAndTopEdgesHitRightAndBottomMiss) {
-  struct Case {
-    int x, y;
-    bool inside;
-  };
-  const Case cases[] = {
-      {100, 50, true},  {139, 69, true},  {120, 60, true},  {140, 50, false},
-      {100, 70, false}, {99, 50, false},  {100, 49, false}, {140, 70, false},
-  };
-  for (const Case &c : cases) {
-    SetUp();
-    gui_add_box("", 100, 50, 40, 20, 8, 0, 1, 1, 1, 1);
-    next_input(c.x, c.y, true);
-    gui_update();
-    EXPECT_EQ(widgets[0].hover, c.inside) << c.x << "," << c.y;
-    EXPECT_EQ(widgets[0].pressed, c.inside) << c.x << "," << c.y;
-    EXPECT_EQ(widgets[0].active, c.inside) << c.x << "," << c.y;
-  }
-}
-
 // The integer pointer is compared with the widget's floats as they are.
-TEST_F(GuiInteraction, FractionalEdgesCompareAsFloats) {
-  gui_add_box("", 100.5f, 10.25f, 9.5f, 10, 8, 0, 1, 1, 1, 1);  // x 100.5 to 110
-  next_input(100, 15, false);
-  gui_update();
-  EXPECT_EQ(widgets[0].hover, 0);
-  next_input(101, 15, false);
-  gui_update();
-  EXPECT_EQ(widgets[0].hover, 1);
-  next_input(110, 15, false);
-  gui_update();
-  EXPECT_EQ(widgets[0].hover, 0);
-  next_input(105, 10, false);
-  gui_update();
-  EXPECT_EQ(widgets[0].hover, 0);
-}
-
-TEST_F(GuiInteraction, HoldingTheButtonPressesNothingNew) {
-  for (int frame = 0; frame < 4; ++frame) {
-    widget_count = 0;
-    gui_add_box("A", 0, 0, 50, 50, 8, 0, 1, 1, 1, 1);
-    gui_set(PROP_ACTION, log_and_release);
-    gui_add_box("B", 100, 0, 50, 50, 8, 0, 1, 1, 1, 1);
-    // Down on A in frame 0, then held while the pointer moves onto B.
-    next_input(frame == 0 ? 10 : 120, 10, true);
-    gui_update();
-    EXPECT_EQ(widgets[1].pressed, 0) << frame;
-  }
-  EXPECT_EQ(action_log, std::vector<int>{0});
-  EXPECT_EQ(widgets[1].hover, 1);
-}
-
-// A plain button stays latched until the next press of the left button,
-// wherever that press lands.
-TEST_F(GuiInteraction, PressLatchesUntilTheNextClickAnywhere) {
-  auto frame = [](int x, bool left) {
-    widget_count = 0;
-    gui_add_box("", 0, 0, 50, 50, 8, 0, 1, 1, 1, 1);
-    next_input(x, 10, left);
-    gui_update();
-    return widgets[0].pressed;
+TEST_F(GuiInteraction, PointerHitsLeftAndTopEdgesButNotRightAndBottom) {
+  const struct {
+    float x, y, width, height;
+    int px, py;
+    bool inside;
+  } cases[] = {
+      {100, 50, 40, 20, 100, 50, true}, {100, 50, 40, 20, 139, 69, true},
+      {100, 50, 40, 20, 140, 50, false}, {100, 50, 40, 20, 100, 70, false},
+      {100, 50, 40, 20, 99, 50, false}, {100, 50, 40, 20, 100, 49, false},
+      {100.5f, 10.25f, 9.5f, 10, 100, 15, false}, {100.5f, 10.25f, 9.5f, 10, 101, 20, true},
+      {100.5f, 10.25f, 9.5f, 10, 110, 15, false}, {100.5f, 10.25f, 9.5f, 10, 105, 10, false},
   };
-  EXPECT_EQ(frame(10, true), 1);
-  EXPECT_EQ(frame(10, false), 1);
-  EXPECT_EQ(frame(300, false), 1);
-  EXPECT_EQ(frame(300, true), 0);
-  EXPECT_EQ(frame(300, false), 0);
-  EXPECT_EQ(frame(10, true), 1);
+  for (const auto &c : cases) {
+    SetUp();
+    box(c.x, c.y, c.width, c.height);
+    frame(c.px, c.py, true);
+    const Ints hover_pressed_active = {widgets[0].hover, widgets[0].pressed, widgets[0].active};
+    EXPECT_EQ(hover_pressed_active, Ints(3, c.inside)) << c.px << "," << c.py;
+  }
 }
 
-TEST_F(GuiInteraction, ClickPressesEveryWidgetUnderThePointer) {
-  gui_add_box("", 0, 0, 100, 100, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_POINTER_IMAGE, 2);
-  gui_add_box("", 50, 50, 100, 100, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_POINTER_IMAGE, 3);
-  gui_add_box("", 60, 60, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_POINTER_IMAGE, 5);
-  gui_set(PROP_DISABLED);
-  next_input(65, 65, true);
-  gui_update();
-  EXPECT_EQ(widgets[0].pressed, 1);
-  EXPECT_EQ(widgets[1].pressed, 1);
-  EXPECT_EQ(widgets[2].pressed, 0);
-  EXPECT_EQ(widgets[2].hover, 0);
+// A click presses every widget under the pointer, and the highest hovered one
+// chooses the pointer image. The press latches until the next press of the
+// left button, wherever it lands; a repeating widget starts every pass released.
+TEST_F(GuiInteraction, ClickLatchesUntilTheNextPressAnywhere) {
+  box(0, 0, 50, 50); gui_set(PROP_POINTER_IMAGE, 2);
+  box(100, 0, 50, 50); gui_set(PROP_POINTER_IMAGE, 5);
+  box(0, 0, 50, 50); gui_set(PROP_POINTER_IMAGE, 3); gui_set(PROP_REPEAT);
+  frame(10, 10, true);
+  EXPECT_EQ(all(&Widget::pressed), (Ints{1, 0, 1}));
   EXPECT_EQ(fonts[0].pointer_image, 3);
-
-  next_input(300, 300, false);
-  gui_update();
+  frame(120, 10, true);  // held while moving onto the second
+  EXPECT_EQ(all(&Widget::pressed), (Ints{1, 0, 0}));
+  EXPECT_EQ(all(&Widget::hover), (Ints{0, 1, 0}));
+  frame(120, 10, false);
+  EXPECT_EQ(all(&Widget::pressed), (Ints{1, 0, 0}));
+  frame(300, 10, true);
+  EXPECT_EQ(all(&Widget::pressed), (Ints{0, 0, 0}));
   EXPECT_EQ(fonts[0].pointer_image, 0);
+  frame(120, 10, false);
+  frame(120, 10, true);
+  EXPECT_EQ(all(&Widget::pressed), (Ints{0, 1, 0}));
 }
 
-TEST_F(GuiInteraction, ShortcutWithoutRepeatFiresOnceWhileHeld) {
-  for (int frame = 0; frame < 10; ++frame) {
-    widget_count = 0;
-    gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-    gui_set(PROP_KEY, 'a');
-    gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-    gui_set(PROP_KEY, 'a');
-    gui_set(PROP_ACTION, log_and_release);
-    next_input(0, 0, false);
-    hold('a', true);
-    gui_update();
-    EXPECT_EQ(widgets[0].pressed, 1) << frame;  // latched
-  }
-  EXPECT_EQ(action_log, std::vector<int>{1});
-}
-
-TEST_F(GuiInteraction, ShortcutWithRepeatFiresEveryHeldFrame) {
-  auto frame = [](bool key_down) {
-    widget_count = 0;
-    gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-    gui_set(PROP_KEY, 'a');
-    gui_set(PROP_REPEAT);
-    gui_set(PROP_ACTION, log_action);
-    next_input(0, 0, false);
-    hold('a', key_down);
-    gui_update();
-  };
+// Without repeat the shortcut fires on the frame its key goes down and the
+// press stays latched; with repeat it fires on every held frame.
+TEST_F(GuiInteraction, ShortcutFiresOnceOrWithRepeatEveryHeldFrame) {
+  scripted = [] { widgets[1].pressed = 0; };  // widget 1 runs once per press
+  box(-100, 0); gui_set(PROP_KEY, 'a');
+  box(-100, 0); gui_set(PROP_KEY, 'a'); gui_set(PROP_ACTION, run_script);
+  box(-100, 0); gui_set(PROP_KEY, 'a'); gui_set(PROP_REPEAT); gui_set(PROP_ACTION, run_script);
   for (int i = 0; i < 10; ++i) {
-    frame(true);
-    EXPECT_EQ(widgets[0].pressed, 1) << i;
+    frame(0, 0, false, {'a'});
+    EXPECT_EQ(all(&Widget::pressed), (Ints{1, 0, 1})) << i;
   }
-  frame(false);
-  EXPECT_EQ(widgets[0].pressed, 0);
-  EXPECT_EQ(action_log.size(), 10u);
+  frame(0, 0, false);
+  EXPECT_EQ(all(&Widget::pressed), (Ints{1, 0, 0}));
+  EXPECT_EQ(action_log, (Ints{1, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2}));
 }
 
-// A repeating widget starts every pass released, however it was pressed.
-TEST_F(GuiInteraction, RepeatReleasesAClickNextFrame) {
-  gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_REPEAT);
-  next_input(5, 5, true);
-  gui_update();
-  EXPECT_EQ(widgets[0].pressed, 1);
-  next_input(5, 5, true);
-  gui_update();
-  EXPECT_EQ(widgets[0].pressed, 0);
-}
-
-TEST_F(GuiInteraction, ModifierMustBeDownWhenTheKeyGoesDown) {
-  auto frame = [](bool repeat) {
-    widget_count = 0;
-    gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-    gui_set(PROP_KEY, 's');
-    gui_set(PROP_MODIFIER_KEY, KEY_LEFT_CTRL);
-    if (repeat) gui_set(PROP_REPEAT);
-    gui_update();
-    return widgets[0].pressed;
-  };
-  // Ctrl first, then S: fires.
-  next_input(0, 0, false);
-  hold(KEY_LEFT_CTRL, true);
-  EXPECT_EQ(frame(false), 0);
-  next_input(0, 0, false);
-  hold('s', true);
-  EXPECT_EQ(frame(false), 1);
-
-  // S first, then Ctrl: only a repeating shortcut fires.
+// The modifier must be down when the key goes down, unless the shortcut repeats.
+TEST_F(GuiInteraction, ModifierMustBeDownWithTheKey) {
   for (bool repeat : {false, true}) {
     SetUp();
-    next_input(0, 0, false);
-    hold('s', true);
-    EXPECT_EQ(frame(repeat), 0);
-    next_input(0, 0, false);
-    hold(KEY_LEFT_CTRL, true);
-    EXPECT_EQ(frame(repeat), repeat ? 1 : 0) << repeat;
+    box(-100, 0); gui_set(PROP_KEY, 's'); gui_set(PROP_MODIFIER_KEY, KEY_LEFT_CTRL);
+    if (repeat) gui_set(PROP_REPEAT);
+    frame(0, 0, false, {'s'});
+    EXPECT_EQ(widgets[0].pressed, 0) << repeat;
+    frame(0, 0, false, {'s', KEY_LEFT_CTRL});
+    EXPECT_EQ(widgets[0].pressed, repeat) << repeat;
+    frame(0, 0, false);
+    frame(0, 0, false, {KEY_LEFT_CTRL});
+    EXPECT_EQ(widgets[0].pressed, 0) << repeat;
+    frame(0, 0, false, {KEY_LEFT_CTRL, 's'});
+    EXPECT_EQ(widgets[0].pressed, 1) << repeat;
   }
 }
 
-// Key 0 is no shortcut: a key the platform reports as code 0 presses nothing.
-TEST_F(GuiInteraction, KeyZeroIsNoShortcut) {
-  gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_REPEAT);
-  hold(0, true);
-  gui_update();
-  EXPECT_EQ(widgets[0].pressed, 0);
-  EXPECT_EQ(widgets[1].pressed, 0);
-}
-
-// Codes outside the snapshot are never down: no shortcut, and a modifier
-// that can never be down keeps its shortcut from firing.
-TEST_F(GuiInteraction, KeyCodesOutsideTheSnapshotNeverFire) {
-  std::memset(key_state, 1, sizeof key_state);
+// Key 0 means none, and codes outside the snapshot are never down, neither
+// as key nor as modifier.
+TEST_F(GuiInteraction, KeyZeroAndCodesOutsideTheSnapshotNeverFire) {
+  box(-100, 0);
   for (int key : {-1, KEY_COUNT, 100000, INT32_MIN}) {
-    widget_count = 0;
-    gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-    gui_set(PROP_KEY, key);
-    gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-    gui_set(PROP_KEY, 'a');
-    gui_set(PROP_MODIFIER_KEY, key);
-    gui_update();
-    EXPECT_EQ(widgets[0].pressed, 0) << key;
-    EXPECT_EQ(widgets[1].pressed, 0) << key;
+    box(-100, 0); gui_set(PROP_KEY, key);
+    box(-100, 0); gui_set(PROP_KEY, 'a'); gui_set(PROP_MODIFIER_KEY, key);
   }
+  std::memset(key_state, 1, sizeof key_state);
+  gui_update();
+  EXPECT_EQ(all(&Widget::pressed), Ints(9, 0));
 }
 
-TEST_F(GuiInteraction, CapturedKeyboardSuppressesShortcutsButNotClicks) {
-  gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_KEY, KEY_ESCAPE);
-  keyboard_captured = 1;
-  hold(KEY_ESCAPE, true);
-  next_input(5, 5, true);
-  gui_update();
-  EXPECT_EQ(keyboard_captured, 0);
-  EXPECT_EQ(widgets[0].pressed, 1);  // the click still counts
-
-  // Escape let go, then going down again while captured.
-  widgets[0].pressed = 0;
-  next_input(300, 300, false);
-  hold(KEY_ESCAPE, false);
-  gui_update();
-  next_input(300, 300, false);
-  hold(KEY_ESCAPE, true);
-  keyboard_captured = 1;
-  gui_update();
-  EXPECT_EQ(widgets[0].pressed, 0);
-}
-
-// A field's action takes the keyboard in one frame; Escape going down in the
-// next frame does not press the quit button, and held on it fires no more.
-TEST_F(GuiInteraction, ActionThatCapturesTheKeyboardBlocksTheNextFrame) {
-  scripted = [] { keyboard_captured = 1; };
-  auto frame = [](bool escape, bool field_pressed) {
-    widget_count = 0;
-    gui_add_box("", -160, 0, 96, 24, 16, 0, 1, 1, 1, 1);
-    gui_set(PROP_KEY, KEY_ESCAPE);
-    gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-    gui_set(PROP_ACTION, run_script);
-    widgets[1].pressed = field_pressed;
-    next_input(300, 300, false);
-    hold(KEY_ESCAPE, escape);
-    gui_update();
+// A field's action takes the keyboard in one frame's action pass: in the next
+// frame Escape going down does not press the quit button, clicks still count.
+TEST_F(GuiInteraction, CapturedKeyboardBlocksShortcutsInTheNextFrame) {
+  box(-160, 0, 96, 24); gui_set(PROP_KEY, KEY_ESCAPE);
+  box(0, 0); gui_set(PROP_ACTION, run_script);
+  box(20, 0);
+  scripted = [] {
+    keyboard_captured = 1;
+    widgets[1].pressed = 0;
   };
-  frame(false, true);
-  EXPECT_EQ(keyboard_captured, 1);  // set after the clearing step
-  frame(true, false);
-  EXPECT_EQ(widgets[0].pressed, 0);
+  widgets[1].pressed = 1;
+  frame(300, 300, false);
+  EXPECT_EQ(keyboard_captured, 1);
+  frame(25, 5, true, {KEY_ESCAPE});
+  EXPECT_EQ(all(&Widget::pressed), (Ints{0, 0, 1}));
   EXPECT_EQ(keyboard_captured, 0);
-  frame(true, false);
+  frame(300, 300, false, {KEY_ESCAPE});  // held: no longer going down
   EXPECT_EQ(widgets[0].pressed, 0);
-  frame(false, false);
-  frame(true, false);
+  frame(300, 300, false);
+  frame(300, 300, false, {KEY_ESCAPE});
   EXPECT_EQ(widgets[0].pressed, 1);
 }
 
-TEST_F(GuiInteraction, DisabledWidgetIgnoresPointerAndShortcut) {
-  gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_KEY, 'x');
-  gui_set(PROP_POINTER_IMAGE, 4);
-  gui_set(PROP_DISABLED);
-  hold('x', true);
-  next_input(5, 5, true);
-  gui_update();
-  EXPECT_EQ(widgets[0].hover, 0);
-  EXPECT_EQ(widgets[0].pressed, 0);
-  EXPECT_EQ(widgets[0].active, 0);
-  EXPECT_EQ(fonts[0].pointer_image, 0);
-}
-
-// A press latched before the widget was disabled still runs its action, but
-// does not make it active.
-TEST_F(GuiInteraction, DisabledWidgetStillRunsItsLatchedAction) {
-  gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_ACTION, log_action);
-  gui_set(PROP_DISABLED);
-  widgets[0].pressed = 1;
-  next_input(5, 5, false);
-  gui_update();
-  EXPECT_EQ(action_log, std::vector<int>{0});
-  EXPECT_EQ(widgets[0].active, 0);
-  EXPECT_EQ(widgets[0].was_pressed, 1);
-}
-
-TEST_F(GuiInteraction, ToggleFlipsItsBitsOnce) {
-  int32_t flags = 7;
-  auto frame = [&](bool click) {
-    widget_count = 0;
-    gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-    gui_set(PROP_TOGGLE, &flags, 6);
-    next_input(5, 5, click);
-    gui_update();
-  };
-  frame(false);
-  EXPECT_EQ(widgets[0].active, 1);
-  frame(true);
-  EXPECT_EQ(flags, 1);
-  EXPECT_EQ(widgets[0].pressed, 0);
-  EXPECT_EQ(widgets[0].was_pressed, 0);
-  EXPECT_EQ(widgets[0].active, 1);  // pressed during this pass
-  frame(true);                      // still held: no second flip
-  EXPECT_EQ(flags, 1);
-  EXPECT_EQ(widgets[0].active, 0);
-}
-
-TEST_F(GuiInteraction, ToggleOfNoBitsIsAlwaysActive) {
-  int32_t flags = 0x55;
-  gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_TOGGLE, &flags, 0);
-  next_input(5, 5, true);
-  gui_update();
-  EXPECT_EQ(flags, 0x55);
-  EXPECT_EQ(widgets[0].pressed, 0);
-  next_input(5, 5, false);
-  gui_update();
-  EXPECT_EQ(widgets[0].active, 1);
-}
-
-TEST_F(GuiInteraction, RadioChoiceSelectsItsValue) {
-  int32_t choice = 0;
-  auto frame = [&](int x, bool click) {
-    widget_count = 0;
-    for (int i = 0; i < 3; ++i) {
-      gui_add_box("", 20.0f * i, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-      gui_set(PROP_RADIO, &choice, i);
-    }
-    next_input(x, 5, click);
-    gui_update();
-  };
-  frame(45, true);
-  EXPECT_EQ(choice, 2);
-  frame(300, false);
-  EXPECT_EQ(widgets[0].active, 0);
-  EXPECT_EQ(widgets[1].active, 0);
-  EXPECT_EQ(widgets[2].active, 1);
-}
-
-// A disabled choice still shows its variable; a null variable is never read.
-TEST_F(GuiInteraction, ChoicesShowTheirVariableEvenWhenDisabled) {
+// A disabled widget takes neither pointer nor shortcut, but a press latched
+// before still runs its action, a toggle still shows its variable and the
+// highlight still moves.
+TEST_F(GuiInteraction, DisabledWidgetTakesNoInputButKeepsItsState) {
   int32_t flags = 3;
-  gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_TOGGLE, &flags, 2);
-  gui_set(PROP_DISABLED);
-  int32_t *none = nullptr;
-  gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_TOGGLE, none, 0);
-  gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_RADIO, none, 0);
-  next_input(100, 100, false);
-  gui_update();
-  EXPECT_EQ(widgets[0].active, 1);
-  EXPECT_EQ(widgets[1].active, 0);
-  EXPECT_EQ(widgets[2].active, 0);
-
-  next_input(5, 5, true);
-  gui_update();
-  EXPECT_EQ(widgets[1].pressed, 0);
-  EXPECT_EQ(widgets[2].pressed, 0);
+  box(0, 0); gui_set(PROP_KEY, 'x'); gui_set(PROP_POINTER_IMAGE, 4); gui_set(PROP_DISABLED);
+  box(0, 0); gui_set(PROP_ACTION, run_script); gui_set(PROP_DISABLED);
+  box(0, 0); gui_set(PROP_TOGGLE, &flags, 2); gui_set(PROP_DISABLED);
+  widgets[1].pressed = 1;
+  frame(5, 5, false, {'x'});
+  EXPECT_EQ(all(&Widget::hover), (Ints{0, 0, 0}));
+  EXPECT_EQ(all(&Widget::pressed), (Ints{0, 1, 0}));
+  EXPECT_EQ(all(&Widget::active), (Ints{0, 0, 1}));
+  EXPECT_EQ(fonts[0].pointer_image, 0);
+  EXPECT_EQ(widgets[0].highlight, 0.125f);
+  EXPECT_EQ(action_log, Ints{1});
+  EXPECT_EQ(widgets[1].was_pressed, 1);
+  frame(5, 5, true);
+  EXPECT_EQ(all(&Widget::pressed), (Ints{0, 0, 0}));
+  EXPECT_EQ(flags, 3);
 }
 
-// Only toggles and radio choices read their variable as an int32: a one-byte
-// text buffer behind a field is never read past its end.
-TEST_F(GuiInteraction, OtherTypesNeverReadTheirVariable) {
-  char *tiny = new char[1]{};
-  gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_FIELD_TEXT, tiny, 0);
-  widgets[0].value = 0;
-  next_input(100, 100, false);
-  gui_update();
-  EXPECT_EQ(widgets[0].active, 0);
-  delete[] tiny;
-}
-
-TEST_F(GuiInteraction, HighlightEasesAnEighthPerFrame) {
-  gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_REPEAT);
-  gui_set(PROP_KEY, 'h');
-  hold('h', true);
-  gui_update();
+// One click flips the bits once; a toggle of no bits is always active and
+// leaves its variable alone. Active through the variable moves the highlight.
+TEST_F(GuiInteraction, ToggleFlipsItsBitsOncePerClick) {
+  int32_t flags = 7, other = 0x55;
+  box(0, 0); gui_set(PROP_TOGGLE, &flags, 6);
+  box(0, 0); gui_set(PROP_TOGGLE, &other, 0);
+  frame(5, 5, false);
+  EXPECT_EQ(all(&Widget::active), (Ints{1, 1}));
   EXPECT_EQ(widgets[0].highlight, -0.125f);
-  gui_update();
-  EXPECT_EQ(widgets[0].highlight, -0.234375f);
-  for (int i = 2; i < 8; ++i) gui_update();
-  EXPECT_NEAR(widgets[0].highlight, -(1 - std::pow(0.875, 8)), 1e-6);
-
-  hold('h', false);
-  const float before = widgets[0].highlight;
-  gui_update();
-  EXPECT_FLOAT_EQ(widgets[0].highlight, before + (1 - before) * 0.125f);
-  EXPECT_GT(widgets[0].highlight, before);
+  frame(5, 5, true);
+  EXPECT_EQ(flags, 1);
+  EXPECT_EQ(other, 0x55);
+  EXPECT_EQ(all(&Widget::pressed), (Ints{0, 0}));
+  EXPECT_EQ(all(&Widget::active), (Ints{1, 1}));  // pressed during this pass
+  frame(5, 5, true);                              // held: no second flip
+  EXPECT_EQ(flags, 1);
+  EXPECT_EQ(all(&Widget::active), (Ints{0, 1}));
 }
 
-// Worked in double and rounded once: single-precision arithmetic would give
-// a neighbouring float.
-TEST_F(GuiInteraction, HighlightIsComputedInDouble) {
-  gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  widgets[0].pressed = 1;
+// Clicking the third of three choices stores its value; then only it is active.
+TEST_F(GuiInteraction, RadioChoiceStoresItsValue) {
+  int32_t choice = 1;
+  for (int i = 0; i < 3; ++i) {
+    box(20.0f * i, 0);
+    gui_set(PROP_RADIO, &choice, i);
+  }
+  frame(45, 5, true);
+  EXPECT_EQ(choice, 2);
+  EXPECT_EQ(all(&Widget::pressed), (Ints{0, 0, 0}));
+  frame(300, 5, false);
+  EXPECT_EQ(all(&Widget::active), (Ints{0, 0, 1}));
+}
+
+// Choices without a variable are never read or written, a slider without one
+// still ends its drag, and only choices read their variable as an int32.
+TEST_F(GuiInteraction, NullAndShortVariablesAreNotRead) {
+  int32_t *none = nullptr;
+  std::vector<char> tiny(1);
+  box(0, 0); gui_set(PROP_TOGGLE, none, 0);
+  box(0, 0); gui_set(PROP_RADIO, none, 0);
+  box(0, 0); gui_set(PROP_FIELD_TEXT, tiny.data(), 0);
+  box(0, 0); gui_set(PROP_SLIDER, none, 0, 100, 0);
+  frame(300, 300, false);
+  EXPECT_EQ(all(&Widget::active), (Ints{0, 0, 0, 0}));
+  frame(5, 5, true);
+  EXPECT_EQ(all(&Widget::pressed), (Ints{0, 0, 1, 1}));
+  frame(300, 300, false);
+  EXPECT_EQ(widgets[3].pressed, 0);
+  EXPECT_EQ(widgets[3].hover, 1);
+}
+
+// An eighth of the remaining distance per pass, worked in double and rounded
+// once (single precision gives a neighbouring float in the last step).
+TEST_F(GuiInteraction, HighlightEasesAnEighthOfTheWay) {
+  box(0, 0); gui_set(PROP_KEY, 'h'); gui_set(PROP_REPEAT);
+  frame(300, 300, false, {'h'});
+  EXPECT_EQ(widgets[0].highlight, -0.125f);
+  frame(300, 300, false, {'h'});
+  EXPECT_EQ(widgets[0].highlight, -0.234375f);
+  frame(300, 300, false);
+  EXPECT_EQ(widgets[0].highlight, -0.080078125f);
   widgets[0].highlight = std::bit_cast<float>(0x3E0026F5u);  // about 0.1251486
-  next_input(100, 100, false);
-  gui_update();
+  frame(300, 300, false, {'h'});
   EXPECT_EQ(std::bit_cast<uint32_t>(widgets[0].highlight), 0xBC7DDE9Au);
 }
 
-TEST_F(GuiInteraction, DisabledHighlightStillMoves) {
-  gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_DISABLED);
-  gui_update();
-  EXPECT_EQ(widgets[0].highlight, 0.125f);
-}
-
-// An action pressing a later widget makes it run in the same pass; pressing
-// an earlier one, in the next frame.
-TEST_F(GuiInteraction, ActionsPressingOtherWidgets) {
-  scripted = [] {
-    if (current_widget == 1) {
-      widgets[1].pressed = 0;
-      widgets[2].pressed = 1;
-      widgets[0].pressed = 1;
-    } else {
-      widgets[current_widget].pressed = 0;
-    }
-  };
-  auto frame = [] {
-    widget_count = 0;
-    for (int i = 0; i < 3; ++i) {
-      gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-      gui_set(PROP_ACTION, run_script);
-    }
-    gui_update();
-  };
-  widgets[1].pressed = 1;
-  frame();
-  EXPECT_EQ(action_log, (std::vector<int>{1, 2}));
-  EXPECT_EQ(widgets[0].pressed, 1);
-  EXPECT_EQ(widgets[0].was_pressed, 0);  // copied before widget 1 pressed it
-  EXPECT_EQ(widgets[1].was_pressed, 0);
-  EXPECT_EQ(widgets[2].was_pressed, 0);
-  action_log.clear();
-  frame();
-  EXPECT_EQ(action_log, std::vector<int>{0});
-}
-
-TEST_F(GuiInteraction, PassEndsWithCurrentWidgetAtTheCount) {
-  for (int i = 0; i < 5; ++i) gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  current_widget = 77;
-  gui_update();
-  EXPECT_EQ(current_widget, 5);
-  widgets[3].pressed = 1;
-  gui_update();
-  EXPECT_EQ(widgets[3].was_pressed, 1);  // no action: the latch is copied
-  EXPECT_EQ(widgets[2].was_pressed, 0);
-}
-
-// The count is read again before every widget: one an action declares takes
-// its turn in the same pass.
-TEST_F(GuiInteraction, ActionsMayDeclareWidgets) {
+// Actions run in index order with the press as the action left it copied to
+// was_pressed. Pressing a later widget runs it in the same pass, an earlier
+// one in the next frame; the count is read again before every widget.
+TEST_F(GuiInteraction, ActionsRunInOrderAndMayPressOrDeclareWidgets) {
   scripted = [] {
     widgets[current_widget].pressed = 0;
-    if (widget_count == 1) {
-      gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-      gui_set(PROP_ACTION, run_script);
-      widgets[1].pressed = 1;
+    if (current_widget == 1) widgets[2].pressed = widgets[0].pressed = 1;
+    if (current_widget == 2 && widget_count == 4) {
+      box(-100, 0); gui_set(PROP_ACTION, run_script);
+      widgets[4].pressed = 1;
     }
   };
-  gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_ACTION, run_script);
-  widgets[0].pressed = 1;
-  gui_update();
-  EXPECT_EQ(action_log, (std::vector<int>{0, 1}));
-  EXPECT_EQ(current_widget, 2);
+  for (int i = 0; i < 3; ++i) {
+    box(-100, 0);
+    gui_set(PROP_ACTION, run_script);
+  }
+  box(-100, 0);  // no action
+  widgets[1].pressed = widgets[3].pressed = 1;
+  current_widget = 77;
+  frame(300, 300, false);
+  EXPECT_EQ(action_log, (Ints{1, 2, 4}));
+  EXPECT_EQ(current_widget, 5);
+  EXPECT_EQ(all(&Widget::pressed), (Ints{1, 0, 0, 1, 0}));
+  EXPECT_EQ(all(&Widget::was_pressed), (Ints{0, 0, 0, 1, 0}));  // widget 0 copied before
+  action_log.clear();
+  frame(300, 300, false);
+  EXPECT_EQ(action_log, Ints{0});
 }
 
-TEST_F(GuiInteraction, ActionSeesItsOwnIndexEvenIfAnEarlierOneMovedIt) {
-  scripted = [] {
-    current_widget = 200;  // a careless action
-  };
-  gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_ACTION, run_script);
-  gui_add_box("", -100, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_ACTION, log_action);
-  widgets[0].pressed = 1;
-  widgets[1].pressed = 1;
-  gui_update();
-  EXPECT_EQ(action_log, (std::vector<int>{0, 1}));
-  EXPECT_EQ(current_widget, 2);
-}
-
-TEST_F(GuiInteraction, EmptyFrameOnlyResetsPointerAndCapture) {
+// With no widgets the pass only resets the pointer image and the capture; a
+// count the caller left outside the table is held to it.
+TEST_F(GuiInteraction, EmptyFrameAndCountsOutsideTheTable) {
   fonts[0].pointer_image = 6;
   keyboard_captured = 1;
   current_widget = 9;
   widgets[0].pressed = 1;
-  widgets[0].action = log_action;
+  widgets[0].action = run_script;
   gui_update();
   EXPECT_EQ(fonts[0].pointer_image, 0);
   EXPECT_EQ(keyboard_captured, 0);
   EXPECT_EQ(current_widget, 0);
   EXPECT_TRUE(action_log.empty());
   EXPECT_EQ(widgets[0].highlight, 0.0f);
-}
-
-// A count the caller left outside the table is held to it.
-TEST_F(GuiInteraction, CountOutsideTheTableStaysInside) {
   widget_count = MAX_WIDGETS + 50;
   gui_update();
   EXPECT_EQ(current_widget, MAX_WIDGETS);
@@ -567,69 +318,18 @@ TEST_F(GuiInteraction, CountOutsideTheTableStaysInside) {
   EXPECT_EQ(current_widget, 0);
 }
 
-TEST_F(GuiInteraction, PointerImageSkipsAFontOutOfRange) {
-  gui_add_box("", 0, 0, 10, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_POINTER_IMAGE, 3);
-  next_input(5, 5, false);
-  current_font = FONT_COUNT;
-  gui_update();
-  EXPECT_EQ(widgets[0].hover, 1);
-  current_font = 0;
-  gui_update();
-  EXPECT_EQ(fonts[0].pointer_image, 3);
-}
-
-// Called outside the pass with the cursor off the table, the actions touch
-// nothing (an access outside the table would also stop the sanitizer build).
-TEST_F(GuiInteraction, BuiltInActionsIgnoreACursorOffTheTable) {
-  int32_t variable = 5;
-  for (Widget &w : widgets) {
-    w.pressed = 1;
-    w.value = 3;
-    w.target = &variable;
-  }
-  mouse.x = 300;
-  hold(KEY_LEFT_SHIFT, true);
-  const std::vector<Widget> before(std::begin(widgets), std::end(widgets));
-  for (int index : {-1, MAX_WIDGETS, INT32_MIN}) {
-    current_widget = index;
-    gui_action_toggle();
-    gui_action_radio();
-    gui_action_slider();
-  }
-  EXPECT_EQ(variable, 5);
-  EXPECT_EQ(std::memcmp(before.data(), widgets, sizeof widgets), 0);
-  current_widget = 0;
-}
-
-// One slider setting: the range, the rectangle, the pointer and Shift.
-struct SliderCase {
-  const char *name;
-  int32_t min, max, step;
-  float x, width;
-  int pointer_x;
-  bool shift;
-  int32_t expected;
-};
-
-class GuiSlider : public GuiInteraction {
- protected:
-  int32_t run(const SliderCase &c) {
-    int32_t value = -999;
-    widget_count = 0;
-    gui_add_box("", c.x, 0, c.width, 10, 8, 0, 1, 1, 1, 1);
-    gui_set(PROP_SLIDER, &value, c.min, c.max, c.step);
-    widgets[0].pressed = 1;
-    next_input(c.pointer_x, 300, true);
-    next_input(c.pointer_x, 300, true);  // held: no new press
-    hold(KEY_LEFT_SHIFT, c.shift);
-    gui_update();
-    return value;
-  }
-};
-
-TEST_F(GuiSlider, ValueFromThePointer) {
-  const SliderCase cases[] = {
+// t = (pointer - (x + 4)) / (width - 8) as a float, clamped to 0..1; the value
+// is min + (max - min) * t truncated, then snapped with Shift, then held to max.
+TEST_F(GuiInteraction, SliderValueFromThePointer) {
+  const float inf = INFINITY;
+  const struct {
+    const char *name;
+    int32_t min, max, step;
+    float x, width;
+    int pointer;
+    bool shift;
+    int32_t expected;
+  } cases[] = {
       {"left of the track", 0, 100, 0, 100, 264, 50, false, 0},
       {"track start", 0, 100, 0, 100, 264, 104, false, 0},
       {"middle", 0, 100, 0, 100, 264, 232, false, 50},
@@ -640,17 +340,17 @@ TEST_F(GuiSlider, ValueFromThePointer) {
       {"raw 35 snaps up", 0, 100, 10, 100, 264, 195, true, 40},
       {"max is not snapped", 0, 100, 10, 100, 264, 360, true, 100},
       {"max is not snapped down", 0, 94, 10, 100, 264, 360, true, 94},
-      {"float t below 0.35", 0, 100, 0, 0, 208, 74, false, 34},
-      {"snap past max clamps", 0, 97, 10, 100, 264, 358, true, 97},
+      {"t a float below 0.35", 0, 100, 0, 0, 208, 74, false, 34},
+      {"snap past max, clamped", 0, 97, 10, 100, 264, 358, true, 97},
       {"without shift", 0, 97, 10, 100, 264, 358, false, 96},
       {"offset range", 20, 40, 0, 0, 108, 54, false, 30},
-      {"truncates toward zero", -100, 100, 0, 100, 264, 188, false, -34},
+      {"truncated toward zero", -100, 100, 0, 100, 264, 188, false, -34},
       {"negative snaps toward zero", -100, 100, 10, 100, 264, 188, true, -20},
       {"odd step, arithmetic half", 0, 100, 7, 100, 264, 192, true, 35},
       {"no step", 0, 100, 0, 100, 264, 192, true, 34},
       {"negative step", 0, 100, -10, 100, 264, 192, true, 34},
-      {"empty range", 5, 5, 0, 100, 264, 200, false, 5},
-      {"reversed range clamps to max", 100, 0, 0, 100, 264, 232, false, 0},
+      {"max equals min", 5, 5, 0, 100, 264, 200, false, 5},
+      {"reversed range, held to max", 100, 0, 0, 100, 264, 232, false, 0},
       {"full range low", INT32_MIN, INT32_MAX, 0, 100, 264, 0, false, INT32_MIN},
       {"full range middle", INT32_MIN, INT32_MAX, 0, 100, 264, 232, false, 0},
       {"full range high", INT32_MIN, INT32_MAX, 0, 100, 264, 639, false, INT32_MAX},
@@ -659,71 +359,43 @@ TEST_F(GuiSlider, ValueFromThePointer) {
       {"knob-wide, right", 0, 100, 0, 100, 8, 104, false, 100},
       {"narrower than the knob", 0, 100, 0, 100, 2, 50, false, 0},
       {"negative width", 0, 100, 0, 100, -50, 300, false, 100},
-  };
-  for (const SliderCase &c : cases) {
-    EXPECT_EQ(run(c), c.expected) << c.name;
-  }
-}
-
-TEST_F(GuiSlider, NonFiniteGeometryGivesTheMinimum) {
-  const float inf = INFINITY;
-  const SliderCase cases[] = {
       {"x not a number", 10, 20, 0, NAN, 264, 200, false, 10},
-      {"both infinite", 10, 20, 0, -inf, inf, 200, false, 10},
+      {"infinite extent", 10, 20, 0, -inf, inf, 200, false, 10},
   };
-  for (const SliderCase &c : cases) {
-    EXPECT_EQ(run(c), c.expected) << c.name;
+  for (const auto &c : cases) {
+    int32_t value = -999;
+    widget_count = 0;
+    box(c.x, 0, c.width, 10);
+    gui_set(PROP_SLIDER, &value, c.min, c.max, c.step);
+    widgets[0].pressed = 1;  // dragged from an earlier frame, the button still down
+    mouse = mouse_prev = MouseState{c.pointer, 300, 0, 0, 1, 0, 0, 0, 0, 0};
+    key_state[KEY_LEFT_SHIFT] = c.shift;
+    gui_update();
+    EXPECT_EQ(value, c.expected) << c.name;
   }
 }
 
 // The drag lasts from the click until the left button is found up, wherever
-// the pointer is; the slider keeps its hover look off its rectangle.
-TEST_F(GuiSlider, DragFollowsThePointerUntilRelease) {
-  int32_t value = -1;
-  auto frame = [&](int x, bool left) {
-    widget_count = 0;
-    gui_add_box("", 100, 100, 264, 10, 8, 0, 1, 1, 1, 1);
-    gui_set(PROP_SLIDER, &value, 0, 100, 0);
-    next_input(x, 105, left);
-    gui_update();
-  };
-  frame(232, true);
+// the pointer is, with the hover look held; a shortcut with the button up
+// sets the value once.
+TEST_F(GuiInteraction, SliderDragsUntilTheButtonIsUp) {
+  int32_t value = -1, keyed = -1;
+  box(100, 100, 264, 10); gui_set(PROP_SLIDER, &value, 0, 100, 0);
+  box(100, 200, 264, 10); gui_set(PROP_SLIDER, &keyed, 0, 100, 0); gui_set(PROP_KEY, 'k');
+  frame(232, 105, true);
   EXPECT_EQ(value, 50);
-  EXPECT_EQ(widgets[0].pressed, 1);
-  frame(600, true);  // dragged far right and below nothing
+  frame(600, 400, true);
   EXPECT_EQ(value, 100);
-  EXPECT_EQ(widgets[0].hover, 1);
-  EXPECT_EQ(widgets[0].pressed, 1);
-  frame(168, false);  // released: this frame's value still counts
+  EXPECT_EQ(all(&Widget::hover), (Ints{1, 0}));
+  EXPECT_EQ(all(&Widget::pressed), (Ints{1, 0}));
+  frame(168, 400, false, {'k'});  // released: this frame's value still counts
   EXPECT_EQ(value, 25);
-  EXPECT_EQ(widgets[0].pressed, 0);
-  EXPECT_EQ(widgets[0].was_pressed, 0);
-  frame(104, false);
+  EXPECT_EQ(keyed, 25);
+  EXPECT_EQ(all(&Widget::pressed), (Ints{0, 0}));
+  EXPECT_EQ(all(&Widget::was_pressed), (Ints{0, 0}));
+  EXPECT_EQ(all(&Widget::hover), (Ints{1, 1}));
+  frame(104, 400, false);
   EXPECT_EQ(value, 25);
-}
-
-TEST_F(GuiSlider, ShortcutWithTheButtonUpSetsOnce) {
-  int32_t value = -1;
-  gui_add_box("", 100, 100, 264, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_SLIDER, &value, 0, 100, 0);
-  gui_set(PROP_KEY, 'k');
-  next_input(360, 400, false);
-  hold('k', true);
-  gui_update();
-  EXPECT_EQ(value, 100);
-  EXPECT_EQ(widgets[0].pressed, 0);
-  EXPECT_EQ(widgets[0].hover, 1);
-}
-
-TEST_F(GuiSlider, NullVariableStillEndsTheDrag) {
-  int32_t *none = nullptr;
-  gui_add_box("", 100, 100, 264, 10, 8, 0, 1, 1, 1, 1);
-  gui_set(PROP_SLIDER, none, 0, 100, 0);
-  widgets[0].pressed = 1;
-  next_input(200, 400, false);
-  gui_update();
-  EXPECT_EQ(widgets[0].pressed, 0);
-  EXPECT_EQ(widgets[0].hover, 1);
 }
 
 }  // namespace

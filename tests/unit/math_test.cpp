@@ -1,5 +1,5 @@
 // Vectors, matrices and intersection tests: sign conventions, zero lengths,
-// aliasing of outputs with inputs, and which outputs each miss leaves alone.
+// outputs aliasing inputs, and which outputs each miss leaves alone.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,517 +13,262 @@
 namespace {
 
 constexpr float PI = std::numbers::pi_v<float>;
-constexpr float NAN_F = std::numeric_limits<float>::quiet_NaN();
-constexpr float EPS = 1e-6f;
 constexpr float R2 = 0.70710678f;  // 1 / sqrt(2)
-// Values no test result can produce, to tell an untouched output.
-constexpr Vec2 UNTOUCHED2{-777, 999};
-constexpr Vec3 UNTOUCHED3{-777, 999, 555};
-constexpr float UNTOUCHED_F = -12345;
+constexpr float NAN_F = std::numeric_limits<float>::quiet_NaN();
+constexpr float U = -777;  // no result is this: an output still holding it was not written
+constexpr Vec2 U2{U, U};
+constexpr Vec3 U3{U, U, U};
 
-::testing::AssertionResult near(const Vec3 &got, const Vec3 &want, float eps = EPS) {
-  if (std::fabs(got.x - want.x) <= eps && std::fabs(got.y - want.y) <= eps &&
-      std::fabs(got.z - want.z) <= eps)
-    return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "got (" << got.x << ", " << got.y << ", " << got.z
-                                       << ") want (" << want.x << ", " << want.y << ", "
-                                       << want.z << ")";
+::testing::AssertionResult near(const Vec3 &got, const Vec3 &want, float eps = 1e-6f) {
+  const bool ok = std::fabs(got.x - want.x) <= eps && std::fabs(got.y - want.y) <= eps &&
+                  std::fabs(got.z - want.z) <= eps;
+  return (ok ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
+         << "(" << got.x << ", " << got.y << ", " << got.z << ") for (" << want.x << ", "
+         << want.y << ", " << want.z << ")";
 }
-
-::testing::AssertionResult near(const Vec2 &got, const Vec2 &want, float eps = EPS) {
+::testing::AssertionResult near(const Vec2 &got, const Vec2 &want, float eps = 1e-6f) {
   return near(Vec3{got.x, got.y, 0}, Vec3{want.x, want.y, 0}, eps);
 }
-
-bool same(const Vec3 &a, const Vec3 &b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
-bool same(const Vec2 &a, const Vec2 &b) { return a.x == b.x && a.y == b.y; }
-
 template <typename V>
-using Ops = std::vector<std::pair<const char *, std::function<void(V *, const V *, const V *)>>>;
-
-// Each operation gives the same result whether its output is a separate
-// object or the same object as either input.
-template <typename V>
-void expect_alias_safe(const Ops<V> &ops, const V &A, const V &B) {
-  for (const auto &[name, op] : ops) {
-    V want, a = A, b = B;
-    op(&want, &A, &B);
-    op(&a, &a, &b);
-    EXPECT_TRUE(same(a, want)) << name << " with out == a";
-    a = A;
-    op(&b, &a, &b);
-    EXPECT_TRUE(same(b, want)) << name << " with out == b";
-  }
-}
+auto same(const V &got, const V &want) { return near(got, want, 0); }
 
 float &component(Vec3 &v, int i) { return i == 0 ? v.x : i == 1 ? v.y : v.z; }
 float &component(Vec2 &v, int i) { return i == 0 ? v.x : v.y; }
 
-// ---- three components ----
+// Each operation as out = f(a, b) with its result for a = A, b = B: the same
+// whether out is a separate object, a or b.
+template <typename V>
+using Ops = std::vector<std::pair<std::function<void(V *, const V *, const V *)>, V>>;
 
-TEST(Vec3Ops, ArithmeticAndReturns) {
-  const Vec3 a{1, -2, 3}, b{0.5f, 4, -8};
-  Vec3 out;
-  EXPECT_EQ(vec3_copy(&out, &a), &out);
-  EXPECT_TRUE(same(out, a));
-  vec3_sub(&out, &a, &b);
-  EXPECT_TRUE(same(out, Vec3{0.5f, -6, 11}));
-  EXPECT_EQ(vec3_scale(&out, &a, -2), &out);
-  EXPECT_TRUE(same(out, Vec3{-2, 4, -6}));
-  vec3_madd(&out, &a, &b, 2);
-  EXPECT_TRUE(same(out, Vec3{2, 6, -13}));
-  EXPECT_FLOAT_EQ(vec3_dot(&a, &b), -31.5f);
-  const Vec3 c{2, -3, 6};
-  EXPECT_FLOAT_EQ(vec3_length(&c), 7);
-  // Summed wider than float: a float sum of squares would overflow to inf.
-  const Vec3 big{2e38f, -2e38f, 1e38f};
-  EXPECT_FLOAT_EQ(vec3_length(&big), 3e38f);
-}
-
-TEST(Vec3Ops, CrossIsBTimesA) {
-  struct Case { Vec3 a, b, want; };
-  const Case cases[] = {
-      {{1, 0, 0}, {0, 1, 0}, {0, 0, -1}},
-      {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},
-      {{0, 1, 0}, {0, 0, 1}, {-1, 0, 0}},
-      {{0, 0, 1}, {1, 0, 0}, {0, -1, 0}},
-      {{1, 2, 3}, {4, 5, 6}, {3, -6, 3}},
-      {{1, 2, 3}, {2, 4, 6}, {0, 0, 0}},
-  };
-  for (const Case &c : cases) {
-    Vec3 out;
-    vec3_cross(&out, &c.a, &c.b);
-    EXPECT_TRUE(same(out, c.want)) << c.a.x << c.a.y << c.a.z << " x " << c.b.x << c.b.y << c.b.z;
+template <typename V>
+void expect_ops(const V &A, const V &B, const Ops<V> &ops) {
+  for (size_t i = 0; i < ops.size(); ++i) {
+    V out, a = A, b = B, a2 = A;
+    ops[i].first(&out, &A, &B);
+    ops[i].first(&a, &a, &b);
+    ops[i].first(&b, &a2, &b);
+    EXPECT_TRUE(near(out, ops[i].second)) << "operation " << i;
+    EXPECT_TRUE(same(a, out)) << "operation " << i << " into a";
+    EXPECT_TRUE(same(b, out)) << "operation " << i << " into b";
   }
 }
 
-// Zero stays zero; lengths whose float reciprocal would overflow or go
-// denormal still come out as unit vectors.
-TEST(Normalize, ZeroAndExtremeLengths) {
-  struct Case { Vec3 in, want; };
-  const Case cases[] = {
-      {{3, 0, -4}, {0.6f, 0, -0.8f}},
-      {{0, 0, 0}, {0, 0, 0}},
-      {{-0.0f, 0, -0.0f}, {0, 0, 0}},
-      {{1e-45f, 0, 0}, {1, 0, 0}},
-      {{0, 1e-40f, -1e-40f}, {0, R2, -R2}},
-      {{3e38f, -3e38f, 0}, {R2, -R2, 0}},
-  };
-  for (const Case &c : cases) {
-    Vec3 out = UNTOUCHED3;
-    EXPECT_EQ(vec3_normalize(&out, &c.in), &out);
-    EXPECT_TRUE(near(out, c.want)) << "from (" << c.in.x << ", " << c.in.y << ", " << c.in.z << ")";
-  }
-  struct Case2 { Vec2 in, want; };
-  const Case2 cases2[] = {
-      {{3, -4}, {0.6f, -0.8f}},        {{0, 0}, {0, 0}},
-      {{-0.0f, -0.0f}, {0, 0}},        {{0, 1e-45f}, {0, 1}},
-      {{-1e-40f, 1e-40f}, {-R2, R2}},  {{3e38f, 3e38f}, {R2, R2}},
-  };
-  for (const Case2 &c : cases2) {
-    Vec2 out = UNTOUCHED2;
-    vec2_normalize(&out, &c.in);
-    EXPECT_TRUE(near(out, c.want)) << "from (" << c.in.x << ", " << c.in.y << ")";
-  }
-}
-
-TEST(Vec3Ops, MatrixMultipliesARowVector) {
-  const Mat3 m{{{1, 2, 3}, {4, 5, 6}, {7, 8, 10}}};
-  const Vec3 a{1, -1, 2};
-  Vec3 out;
-  vec3_mul_mat3(&out, &a, &m);
-  EXPECT_TRUE(same(out, Vec3{11, 13, 17}));  // a column vector would give (5, 11, 19)
-  Mat3 id;
+TEST(VecOps, EveryOperationAlsoIntoItsInputs) {
+  using P3 = const Vec3 *;
+  using P2 = const Vec2 *;
+  static const Mat3 m{{{1, 2, 3}, {4, 5, 6}, {7, 8, 10}}};
+  static Mat3 id;
+  static constexpr Vec3 p2{5.5f, 4, -8};
   EXPECT_EQ(mat3_identity(&id), &id);
-  vec3_mul_mat3(&out, &a, &id);
-  EXPECT_TRUE(same(out, a));
-  // The output may be one of the matrix's own rows; a sum built up in the
-  // output would read row 1 after overwriting it.
-  Mat3 own = m;
-  vec3_mul_mat3(&own.row[1], &a, &own);
-  EXPECT_TRUE(same(own.row[1], Vec3{11, 13, 17}));
+  expect_ops<Vec3>({3, 0, -4}, {0.5f, 4, -8}, {
+      {[](Vec3 *o, P3 a, P3) { EXPECT_EQ(vec3_copy(o, a), o); }, {3, 0, -4}},
+      {vec3_sub, {2.5f, -4, 4}},
+      {[](Vec3 *o, P3 a, P3) { EXPECT_EQ(vec3_scale(o, a, -2), o); }, {-6, 0, 8}},
+      {[](Vec3 *o, P3 a, P3 b) { vec3_madd(o, a, b, 2); }, {4, 8, -20}},
+      {vec3_cross, {-16, -22, -12}},  // b x a
+      {[](Vec3 *o, P3 a, P3) { EXPECT_EQ(vec3_normalize(o, a), o); }, {0.6f, 0, -0.8f}},
+      // a row vector times m; a column vector would give (-9, -12, -19)
+      {[](Vec3 *o, P3 a, P3) { vec3_mul_mat3(o, a, &m); }, {-25, -26, -31}},
+      {[](Vec3 *o, P3 a, P3) { vec3_mul_mat3(o, a, &id); }, {3, 0, -4}},
+      {[](Vec3 *o, P3 a, P3 b) { EXPECT_EQ(vec3_triangle_normal(o, a, b, &p2), o); }, {0, R2, R2}},
+  });
+  expect_ops<Vec2>({3, -4}, {-2, 7}, {
+      {vec2_add, {1, 3}},
+      {vec2_sub, {5, -11}},
+      {[](Vec2 *o, P2 a, P2) { EXPECT_EQ(vec2_scale(o, a, -2), o); }, {-6, 8}},
+      {[](Vec2 *o, P2 a, P2 b) { vec2_madd(o, a, b, 2); }, {-1, 10}},
+      {[](Vec2 *o, P2 a, P2) { vec2_perp(o, a); }, {4, 3}},  // counter-clockwise
+      {[](Vec2 *o, P2 a, P2) { vec2_normalize(o, a); }, {0.6f, -0.8f}},
+  });
+  const Vec3 a{3, 0, -4}, b{0.5f, 4, -8};
+  const Vec2 c{3, -4}, d{-2, 7};
+  EXPECT_TRUE(same(Vec3{vec3_dot(&a, &b), vec3_length(&a), 0}, Vec3{33.5f, 5, 0}));
+  EXPECT_TRUE(same(Vec2{vec2_dot(&c, &d), vec2_length(&c)}, Vec2{-34, 5}));
+  Mat3 own = m;  // the output a row of the matrix: a sum built in it would reread row 1
+  vec3_mul_mat3(&own.row[1], &b, &own);
+  EXPECT_TRUE(same(own.row[1], Vec3{-39.5f, -43, -54.5f}));
 }
 
-TEST(Vec3Ops, TriangleNormalFollowsWinding) {
-  const Vec3 o{0, 0, 0}, x{5, 0, 0}, y{0, 3, 0}, x2{10, 0, 0};
-  Vec3 out;
-  EXPECT_EQ(vec3_triangle_normal(&out, &o, &x, &y), &out);
-  EXPECT_TRUE(near(out, Vec3{0, 0, -1}));
-  vec3_triangle_normal(&out, &o, &y, &x);
-  EXPECT_TRUE(near(out, Vec3{0, 0, 1}));
-  vec3_triangle_normal(&out, &o, &x, &x2);  // collinear
-  EXPECT_TRUE(same(out, Vec3{0, 0, 0}));
-  Vec3 p0 = o;  // output aliasing the first corner
-  vec3_triangle_normal(&p0, &p0, &x, &y);
-  EXPECT_TRUE(near(p0, Vec3{0, 0, -1}));
-}
-
-TEST(Vec3Ops, RotateAxisTurnsByMinusAngle) {
-  struct Case { Vec3 v, axis; float angle; Vec3 want; };
-  const Case cases[] = {
-      {{1, 0, 0}, {0, 0, 1}, PI / 2, {0, -1, 0}},
-      {{0, 1, 0}, {0, 0, 1}, PI / 2, {1, 0, 0}},
-      {{1, 0, 0}, {0, 0, 1}, -PI / 2, {0, 1, 0}},
-      {{1, 0, 0}, {0, 1, 0}, PI / 2, {0, 0, 1}},
-      {{0, 0, 1}, {1, 0, 0}, PI / 2, {0, 1, 0}},
-      {{1, 1, 0}, {0, 0, 1}, PI / 4, {1, 0, 0}},
-      {{2, 0, 0}, {0, 0, 1}, PI, {-1, 0, 0}},   // renormalised
-      {{0, 0, 3}, {0, 0, 1}, 1.0f, {0, 0, 1}},  // along the axis
-      {{0, 3, 4}, {1, 0, 0}, 0, {0, 0.6f, 0.8f}},
-      {{0, 0, 0}, {0, 0, 1}, 1.0f, {0, 0, 0}},
+TEST(VecOps, SignConventionsAndZeroLengths) {
+  auto cross = [](Vec3 a, Vec3 b) { vec3_cross(&a, &a, &b); return a; };
+  auto normal = [](Vec3 p0, Vec3 p1, Vec3 p2) { return *vec3_triangle_normal(&p0, &p0, &p1, &p2); };
+  auto turn = [](Vec3 v, Vec3 axis, float angle) { return *vec3_rotate_axis(&v, &axis, angle); };
+  auto turn2 = [](Vec2 v, float angle) { vec2_rotate(&v, angle); return Vec3{v.x, v.y, 0}; };
+  auto unit = [](Vec3 v) { return *vec3_normalize(&v, &v); };
+  auto unit2 = [](Vec2 v) { vec2_normalize(&v, &v); return Vec3{v.x, v.y, 0}; };
+  const Vec3 X{1, 0, 0}, Y{0, 1, 0}, Z{0, 0, 1}, O{0, 0, 0};
+  const std::pair<Vec3, Vec3> cases[] = {
+      {cross(X, Y), {0, 0, -1}}, {cross(Y, X), Z}, {cross({1, 2, 3}, {2, 4, 6}), O},
+      {normal(O, {5, 0, 0}, {0, 3, 0}), {0, 0, -1}}, {normal(O, {0, 3, 0}, {5, 0, 0}), Z},
+      {normal(O, {5, 0, 0}, {10, 0, 0}), O},  // collinear
+      // turned by -angle, right-handed, about a unit axis; renormalised
+      {turn(X, Z, PI / 2), {0, -1, 0}}, {turn(Y, Z, PI / 2), X}, {turn(X, Z, -PI / 2), Y},
+      {turn(X, Y, PI / 2), Z}, {turn(Z, X, PI / 2), Y}, {turn({1, 1, 0}, Z, PI / 4), X},
+      {turn({2, 0, 0}, Z, PI), {-1, 0, 0}}, {turn({0, 0, 3}, Z, 1), Z}, {turn(O, Z, 1), O},
+      // counter-clockwise
+      {turn2({1, 0}, PI / 2), Y}, {turn2({3, 4}, PI), {-3, -4, 0}},
+      {turn2({0, 2}, -PI / 2), {2, 0, 0}}, {turn2({1, 0}, PI / 6), {0.8660254f, 0.5f, 0}},
+      // zero stays zero; tiny and huge lengths still give unit vectors
+      {unit(O), O}, {unit({-0.0f, 0, -0.0f}), O}, {unit({1e-45f, 0, 0}), X},
+      {unit({0, 1e-40f, -1e-40f}), {0, R2, -R2}}, {unit({3e38f, 0, -3e38f}), {R2, 0, -R2}},
+      {unit2({0, 0}), O}, {unit2({-0.0f, -0.0f}), O}, {unit2({0, 1e-45f}), Y},
+      {unit2({-1e-40f, 1e-40f}), {-R2, R2, 0}}, {unit2({3e38f, 3e38f}), {R2, R2, 0}},
   };
-  for (const Case &c : cases) {
-    Vec3 v = c.v;
-    EXPECT_EQ(vec3_rotate_axis(&v, &c.axis, c.angle), &v);
-    EXPECT_TRUE(near(v, c.want)) << "v (" << c.v.x << ", " << c.v.y << ", " << c.v.z
-                                 << ") angle " << c.angle;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_TRUE(near(cases[i].first, cases[i].second)) << "case " << i;
   }
-  const Vec3 axis{0.48f, 0.6f, 0.64f}, start{0.6f, -0.8f, 0};
-  Vec3 v = start;
-  vec3_rotate_axis(&v, &axis, 0.7f);
-  vec3_rotate_axis(&v, &axis, -0.7f);
-  EXPECT_TRUE(near(v, start, 1e-5f));
+  // Each row in turn, renormalised one by one. The axis is read once, before
+  // row 0, which it is here, is renormalised; its length of 2 shows in the turn.
+  Mat3 m{{{0, 0, 2}, {3, 0, 0}, {0, 1, 0}}};
+  EXPECT_EQ(mat3_rotate_axis(&m, &m.row[0], PI / 4), &m.row[2]);
+  EXPECT_TRUE(near(m.row[0], Z));
+  EXPECT_TRUE(near(m.row[1], Vec3{0.8944272f, -0.4472136f, 0}));
+  EXPECT_TRUE(near(m.row[2], Vec3{0.4472136f, 0.8944272f, 0}));
 }
-
-TEST(Vec3Ops, Mat3RotateAxisTurnsEachRow) {
-  Mat3 m;
-  mat3_identity(&m);
-  const Vec3 z{0, 0, 1};
-  EXPECT_EQ(mat3_rotate_axis(&m, &z, PI / 2), &m.row[2]);
-  EXPECT_TRUE(near(m.row[0], Vec3{0, -1, 0}));
-  EXPECT_TRUE(near(m.row[1], Vec3{1, 0, 0}));
-  EXPECT_TRUE(near(m.row[2], Vec3{0, 0, 1}));
-  // Rows are normalised one by one.
-  Mat3 scaled{{{2, 0, 0}, {0, 3, 0}, {0, 0, 4}}};
-  mat3_rotate_axis(&scaled, &z, 0);
-  EXPECT_TRUE(near(scaled.row[1], Vec3{0, 1, 0}));
-  EXPECT_TRUE(near(scaled.row[2], Vec3{0, 0, 1}));
-  // The axis is read once, before row 0 (which it is) gets renormalised;
-  // a non-unit axis makes a re-read visible in rows 1 and 2.
-  const Mat3 start{{{0, 0, 2}, {1, 0, 0}, {0, 1, 0}}};
-  Mat3 aliased = start, apart = start;
-  const Vec3 axis = start.row[0];
-  mat3_rotate_axis(&aliased, &aliased.row[0], PI / 4);
-  mat3_rotate_axis(&apart, &axis, PI / 4);
-  for (int i = 0; i < 3; ++i) EXPECT_TRUE(same(aliased.row[i], apart.row[i])) << "row " << i;
-}
-
-TEST(Vec3Ops, OutputMayAliasAnyInput) {
-  const Mat3 m{{{1, 2, 3}, {-4, 5, 6}, {7, -8, 9}}};
-  const Ops<Vec3> ops = {
-      {"copy", [](Vec3 *o, const Vec3 *a, const Vec3 *) { vec3_copy(o, a); }},
-      {"sub", vec3_sub},
-      {"scale", [](Vec3 *o, const Vec3 *a, const Vec3 *) { vec3_scale(o, a, -1.5f); }},
-      {"madd", [](Vec3 *o, const Vec3 *a, const Vec3 *b) { vec3_madd(o, a, b, 0.25f); }},
-      {"cross", vec3_cross},
-      {"normalize", [](Vec3 *o, const Vec3 *a, const Vec3 *) { vec3_normalize(o, a); }},
-      {"mul_mat3", [&m](Vec3 *o, const Vec3 *a, const Vec3 *) { vec3_mul_mat3(o, a, &m); }},
-  };
-  expect_alias_safe(ops, Vec3{0.6f, 0, 0.8f}, Vec3{-2, 5, 7});
-}
-
-// ---- two components ----
-
-TEST(Vec2Ops, ArithmeticAndReturns) {
-  const Vec2 a{1, -2}, b{0.5f, 4};
-  Vec2 out;
-  vec2_add(&out, &a, &b);
-  EXPECT_TRUE(same(out, Vec2{1.5f, 2}));
-  vec2_sub(&out, &a, &b);
-  EXPECT_TRUE(same(out, Vec2{0.5f, -6}));
-  EXPECT_EQ(vec2_scale(&out, &a, -3), &out);
-  EXPECT_TRUE(same(out, Vec2{-3, 6}));
-  vec2_madd(&out, &a, &b, 2);
-  EXPECT_TRUE(same(out, Vec2{2, 6}));
-  EXPECT_FLOAT_EQ(vec2_dot(&a, &b), -7.5f);
-  const Vec2 c{-5, 12}, big{2e38f, -1.5e38f};
-  EXPECT_FLOAT_EQ(vec2_length(&c), 13);
-  EXPECT_FLOAT_EQ(vec2_length(&big), 2.5e38f);
-}
-
-TEST(Vec2Ops, PerpAndRotateTurnCounterClockwise) {
-  struct Case { Vec2 in, perp; };
-  const Case perps[] = {{{1, 0}, {0, 1}}, {{0, 1}, {-1, 0}}, {{2, -3}, {3, 2}}};
-  for (const Case &c : perps) {
-    Vec2 out;
-    vec2_perp(&out, &c.in);
-    EXPECT_TRUE(same(out, c.perp));
-  }
-  struct Turn { Vec2 in; float angle; Vec2 want; };
-  const Turn turns[] = {
-      {{1, 0}, PI / 2, {0, 1}},  {{3, 4}, PI, {-3, -4}},
-      {{0, 2}, -PI / 2, {2, 0}}, {{1, 0}, PI / 6, {0.8660254f, 0.5f}},
-      {{1, 2}, 2 * PI, {1, 2}},
-  };
-  for (const Turn &t : turns) {
-    Vec2 v = t.in;
-    vec2_rotate(&v, t.angle);
-    EXPECT_TRUE(near(v, t.want, 1e-6f)) << "angle " << t.angle;
-  }
-}
-
-TEST(Vec2Ops, OutputMayAliasAnyInput) {
-  const Ops<Vec2> ops = {
-      {"add", vec2_add},
-      {"sub", vec2_sub},
-      {"scale", [](Vec2 *o, const Vec2 *a, const Vec2 *) { vec2_scale(o, a, -1.5f); }},
-      {"madd", [](Vec2 *o, const Vec2 *a, const Vec2 *b) { vec2_madd(o, a, b, 0.25f); }},
-      {"perp", [](Vec2 *o, const Vec2 *a, const Vec2 *) { vec2_perp(o, a); }},
-      {"normalize", [](Vec2 *o, const Vec2 *a, const Vec2 *) { vec2_normalize(o, a); }},
-  };
-  expect_alias_safe(ops, Vec2{3, -4}, Vec2{-2, 7});
-}
-
-// ---- segment against plane and triangle ----
 
 // Plane z = 5 facing +z: a hit needs the segment to go from z >= 5 to z <= 5.
-TEST(SegmentPlane, HitsOnlyGoingFromFrontToBack) {
-  enum Written { NOTHING, T_ONLY, ALL };
-  struct Case { const char *name; Vec3 start, end; int hit; Written written; float t; Vec3 at; };
+// A miss writes nothing, except t = d0 once the segment runs along the plane.
+TEST(Intersect, SegmentPlane) {
+  struct Case { const char *name; Vec3 n, start, end; int hit; float t; Vec3 at; };
   const Case cases[] = {
-      {"front to back", {1, 2, 8}, {1, 2, 4}, 1, ALL, 0.75f, {1, 2, 5}},
-      {"starts on the plane", {2, 0, 5}, {2, -1, 1}, 1, ALL, 0, {2, 0, 5}},
-      {"ends on the plane", {2, 0, 9}, {4, 0, 5}, 1, ALL, 1, {4, 0, 5}},
-      {"back to front", {1, 2, 4}, {1, 2, 8}, 0, NOTHING, 0, {}},
-      {"both in front", {0, 0, 9}, {0, 0, 6}, 0, NOTHING, 0, {}},
-      {"both behind", {0, 0, 1}, {0, 0, 3}, 0, NOTHING, 0, {}},
-      {"from the plane forward", {0, 0, 5}, {0, 0, 8}, 0, NOTHING, 0, {}},
-      {"lies in the plane", {0, 0, 5}, {3, 1, 5}, 0, T_ONLY, 0, {}},
-      {"a point on the plane", {1, 1, 5}, {1, 1, 5}, 0, T_ONLY, 0, {}},
+      {"front to back", {0, 0, 1}, {1, 2, 8}, {1, 2, 4}, 1, 0.75f, {1, 2, 5}},
+      {"starts on the plane", {0, 0, 1}, {2, 0, 5}, {2, -1, 1}, 1, 0, {2, 0, 5}},
+      {"ends on the plane", {0, 0, 1}, {2, 0, 9}, {4, 0, 5}, 1, 1, {4, 0, 5}},
+      {"tilted plane", {0, R2, R2}, {3, 3, 7}, {3, -1, 3}, 1, 0.5f, {3, 1, 5}},
+      {"back to front", {0, 0, 1}, {1, 2, 4}, {1, 2, 8}, 0, U, U3},
+      {"both in front", {0, 0, 1}, {0, 0, 9}, {0, 0, 6}, 0, U, U3},
+      {"both behind", {0, 0, 1}, {0, 0, 1}, {0, 0, 3}, 0, U, U3},
+      {"in the plane", {0, 0, 1}, {0, 0, 5}, {3, 1, 5}, 0, 0, U3},
+      {"zero normal", {0, 0, 0}, {1, 2, 8}, {1, 2, 4}, 0, 0, U3},
   };
-  const Vec3 n{0, 0, 1}, q{-3, 7, 5};
+  const Vec3 q{-3, 1, 5};
   for (const Case &c : cases) {
-    Vec3 at = UNTOUCHED3;
-    float t = UNTOUCHED_F;
-    EXPECT_EQ(vec3_segment_plane(&at, &n, &t, &c.start, &c.end, &q), c.hit) << c.name;
-    EXPECT_FLOAT_EQ(t, c.written == NOTHING ? UNTOUCHED_F : c.t) << c.name;
-    EXPECT_TRUE(near(at, c.written == ALL ? c.at : UNTOUCHED3)) << c.name;
+    SCOPED_TRACE(c.name);
+    Vec3 at = U3, s = c.start;
+    float t = U;
+    EXPECT_EQ(vec3_segment_plane(&at, &c.n, &t, &c.start, &c.end, &q), c.hit);
+    EXPECT_NEAR(t, c.t, 1e-6f);
+    EXPECT_TRUE(near(at, c.at, 1e-5f));
+    vec3_segment_plane(&s, &c.n, &t, &s, &c.end, &q);  // the hit written over the start
+    EXPECT_TRUE(same(s, c.hit ? at : c.start));
+    for (int k = 0; c.hit && k < 9; ++k) {  // a NaN anywhere undoes a hit
+      Vec3 in[] = {c.n, c.start, c.end};
+      component(in[k / 3], k % 3) = NAN_F;
+      EXPECT_EQ(vec3_segment_plane(&at, &in[0], &t, &in[1], &in[2], &q), 0) << "NaN " << k;
+    }
   }
 }
 
-TEST(SegmentPlane, TiltedPlaneAndDegenerateNormal) {
-  const Vec3 n{R2, R2, 0}, q{1, 1, 0}, start{3, 3, 7}, end{-1, -1, 7};
-  Vec3 want;
-  float t;
-  ASSERT_EQ(vec3_segment_plane(&want, &n, &t, &start, &end, &q), 1);
-  EXPECT_NEAR(t, 0.5f, EPS);
-  EXPECT_TRUE(near(want, Vec3{1, 1, 7}, 1e-5f));
-  // The hit point may be written over the start it was computed from.
-  Vec3 s = start;
-  ASSERT_EQ(vec3_segment_plane(&s, &n, &t, &s, &end, &q), 1);
-  EXPECT_TRUE(same(s, want));
-  const Vec3 zero{0, 0, 0};
-  Vec3 at = UNTOUCHED3;
-  EXPECT_EQ(vec3_segment_plane(&at, &zero, &t, &start, &end, &q), 0);
-  EXPECT_TRUE(same(at, UNTOUCHED3));
-}
-
-// Triangle in z = 0 with its normal from vec3_triangle_normal, crossed by
-// vertical segments from z = -1 to z = 3 (t = 0.25).
-TEST(SegmentTriangle, EdgesAndCornersCountAsInside) {
-  const Vec3 p0{0, 0, 0}, p1{4, 0, 0}, p2{0, 2, 0};
-  Vec3 n;
-  vec3_triangle_normal(&n, &p0, &p1, &p2);
+// A triangle in z = 0, crossed by vertical segments from z = -1 to 3; the
+// plane's crossing (t 0.25) is written even when an edge rejects it.
+TEST(Intersect, SegmentTriangle) {
+  const Vec3 p0{0, 0, 0}, p1{4, 0, 0}, p2{0, 2, 0}, n{0, 0, -1};  // n as the winding gives it
   struct Case { const char *name; float x, y; int hit; };
   const Case cases[] = {
-      {"inside", 1, 0.5f, 1},          {"on edge p0 p1", 2, 0, 1},
-      {"on edge p1 p2", 2, 1, 1},      {"on edge p2 p0", 0, 1, 1},
-      {"on corner p1", 4, 0, 1},       {"on corner p2", 0, 2, 1},
+      {"inside", 1, 0.5f, 1},           {"on edge p0 p1", 2, 0, 1},
+      {"on edge p1 p2", 2, 1, 1},       {"on edge p2 p0", 0, 1, 1},
+      {"on corner p1", 4, 0, 1},        {"on corner p2", 0, 2, 1},
       {"past edge p0 p1", 1, -0.5f, 0}, {"past edge p1 p2", 3, 1, 0},
       {"past edge p2 p0", -0.5f, 1, 0}, {"far away", 10, 10, 0},
   };
   for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
     const Vec3 start{c.x, c.y, -1}, end{c.x, c.y, 3};
-    Vec3 at = UNTOUCHED3;
-    float t = UNTOUCHED_F;
-    EXPECT_EQ(vec3_segment_triangle(&at, &n, &t, &start, &end, &p0, &p1, &p2), c.hit) << c.name;
-    // The plane crossing is written even when an edge rejects it.
-    EXPECT_FLOAT_EQ(t, 0.25f) << c.name;
-    EXPECT_TRUE(near(at, Vec3{c.x, c.y, 0})) << c.name;
+    Vec3 at = U3, corner = p0;
+    float t = U;
+    EXPECT_EQ(vec3_segment_triangle(&at, &n, &t, &start, &end, &p0, &p1, &p2), c.hit);
+    EXPECT_EQ(t, 0.25f);
+    EXPECT_TRUE(near(at, Vec3{c.x, c.y, 0}));
+    // The hit written over p0 must not move the corner the edges are tested at.
+    EXPECT_EQ(vec3_segment_triangle(&corner, &n, &t, &start, &end, &corner, &p1, &p2), c.hit);
   }
+  const Vec3 up{0, 0, 1}, below{1, 0.5f, -1}, above{1, 0.5f, 3};
+  Vec3 at = U3;
+  float t = U;
+  EXPECT_EQ(vec3_segment_triangle(&at, &n, &t, &above, &below, &p0, &p1, &p2), 0);  // wrong way
+  EXPECT_EQ(vec3_segment_triangle(&at, &up, &t, &above, &below, &p0, &p2, &p1), 1);  // rewound
+  EXPECT_EQ(vec3_segment_triangle(&at, &up, &t, &above, &below, &p0, &p1, &p2), 0);  // n disagrees
 }
 
-TEST(SegmentTriangle, DirectionWindingAndAliasing) {
-  const Vec3 p0{0, 0, 0}, p1{4, 0, 0}, p2{0, 2, 0}, down{0, 0, -1}, up{0, 0, 1};
-  const Vec3 below{1, 0.5f, -1}, above{1, 0.5f, 3};
-  Vec3 at = UNTOUCHED3;
-  float t = UNTOUCHED_F;
-  EXPECT_EQ(vec3_segment_triangle(&at, &down, &t, &above, &below, &p0, &p1, &p2), 0);
-  EXPECT_TRUE(same(at, UNTOUCHED3));
-  EXPECT_EQ(t, UNTOUCHED_F);
-  // Reversed winding with the matching normal is hit from the other side.
-  EXPECT_EQ(vec3_segment_triangle(&at, &up, &t, &above, &below, &p0, &p2, &p1), 1);
-  EXPECT_TRUE(near(at, Vec3{1, 0.5f, 0}));
-  // A normal that disagrees with the winding rejects every inside point.
-  EXPECT_EQ(vec3_segment_triangle(&at, &up, &t, &above, &below, &p0, &p1, &p2), 0);
-  // The hit written over p0 must not move the corner the edges are tested
-  // at: with p0 moved onto it, this point past edge p0 p1 would be inside.
-  const Vec3 outside_start{1, -0.5f, -1}, outside_end{1, -0.5f, 3};
-  Vec3 corner = p0;
-  EXPECT_EQ(vec3_segment_triangle(&corner, &down, &t, &outside_start, &outside_end, &corner,
-                                  &p1, &p2), 0);
-  corner = p0;
-  EXPECT_EQ(vec3_segment_triangle(&corner, &down, &t, &below, &above, &corner, &p1, &p2), 1);
-}
-
-// ---- 2D segment against segment ----
-
-// Wall a = (0,0), b = (4,0): raw normal (0,4), unit normal (0,1).
-TEST(SegmentSegment, CrossingFromTheNormalSide) {
-  enum Written { N_RAW, N_ONLY, ALL };
-  struct Case { const char *name; Vec2 start, end; int hit; Written written; float t; Vec2 at; };
+// The path start..end against the wall a (0,0), b (4,0): raw normal (0,4),
+// unit normal (0,1). Misses on the side tests leave n raw and write nothing
+// else; a path along the line, or a wall of zero length, writes only n.
+TEST(Intersect, SegmentSegment) {
+  struct Case { const char *name; Vec2 start, end, b; int hit; Vec2 n; float t; Vec2 at; };
+  const Vec2 a{0, 0}, B{4, 0};
   const Case cases[] = {
-      {"down through", {1, 2}, {1, -2}, 1, ALL, 0.5f, {1, 0}},
-      {"through corner a", {-1, 1}, {1, -1}, 1, ALL, 0.5f, {0, 0}},
-      {"through corner b", {4, 2}, {4, -2}, 1, ALL, 0.5f, {4, 0}},
-      {"ends on the wall", {1, 2}, {3, 0}, 1, ALL, 1, {3, 0}},
-      {"starts on the wall", {2, 0}, {2, -1}, 1, ALL, 0, {2, 0}},
-      {"up through", {1, -2}, {1, 2}, 0, N_RAW, 0, {}},
-      {"stays above", {1, 2}, {3, 1}, 0, N_RAW, 0, {}},
-      {"standing above", {2, 1}, {2, 1}, 0, N_RAW, 0, {}},
-      {"past b", {5, 2}, {5, -2}, 0, ALL, 0.5f, {5, 0}},
-      {"past a", {-1, 1}, {-1, -3}, 0, ALL, 0.25f, {-1, 0}},
-      {"along the wall", {-1, 0}, {5, 0}, 0, N_ONLY, 0, {}},
-      {"standing on the wall", {2, 0}, {2, 0}, 0, N_ONLY, 0, {}},
+      {"down through", {1, 2}, {1, -2}, B, 1, {0, 1}, 0.5f, {1, 0}},
+      {"through corner a", {-1, 1}, {1, -1}, B, 1, {0, 1}, 0.5f, {0, 0}},
+      {"through corner b", {4, 2}, {4, -2}, B, 1, {0, 1}, 0.5f, {4, 0}},
+      {"ends on the wall", {1, 2}, {3, 0}, B, 1, {0, 1}, 1, {3, 0}},
+      {"starts on the wall", {2, 0}, {2, -1}, B, 1, {0, 1}, 0, {2, 0}},
+      {"tilted wall", {0, 4}, {4, -4}, {4, 4}, 1, {-R2, R2}, 1.0f / 3, {4.0f / 3, 4.0f / 3}},
+      {"up through", {1, -2}, {1, 2}, B, 0, {0, 4}, U, U2},
+      {"stays above", {1, 2}, {3, 1}, B, 0, {0, 4}, U, U2},
+      {"past b", {5, 2}, {5, -2}, B, 0, {0, 1}, 0.5f, {5, 0}},
+      {"past a", {-1, 1}, {-1, -3}, B, 0, {0, 1}, 0.25f, {-1, 0}},
+      {"along the wall", {-1, 0}, {5, 0}, B, 0, {0, 1}, U, U2},
+      {"zero-length wall", {0, 1}, {0, -1}, a, 0, {0, 0}, U, U2},
   };
-  const Vec2 a{0, 0}, b{4, 0};
   for (const Case &c : cases) {
-    Vec2 at = UNTOUCHED2, n = UNTOUCHED2;
-    float t = UNTOUCHED_F;
-    EXPECT_EQ(vec2_segment_segment(&at, &n, &t, &c.start, &c.end, &a, &b), c.hit) << c.name;
-    EXPECT_TRUE(same(n, c.written == N_RAW ? Vec2{0, 4} : Vec2{0, 1})) << c.name;
-    EXPECT_FLOAT_EQ(t, c.written == ALL ? c.t : UNTOUCHED_F) << c.name;
-    EXPECT_TRUE(near(at, c.written == ALL ? c.at : UNTOUCHED2)) << c.name;
+    SCOPED_TRACE(c.name);
+    Vec2 at = U2, n = U2, s = c.start, wall_a = a;
+    float t = U;
+    EXPECT_EQ(vec2_segment_segment(&at, &n, &t, &c.start, &c.end, &a, &c.b), c.hit);
+    EXPECT_TRUE(near(n, c.n));
+    EXPECT_NEAR(t, c.t, 1e-6f);
+    EXPECT_TRUE(near(at, c.at));
+    vec2_segment_segment(&s, &wall_a, &t, &s, &c.end, &wall_a, &c.b);  // outputs over inputs
+    EXPECT_TRUE(same(s, same(at, U2) ? c.start : at));
+    EXPECT_TRUE(same(wall_a, n));
+    for (int k = 0; c.hit && k < 6; ++k) {  // a NaN anywhere undoes a hit
+      Vec2 in[] = {c.start, c.end, c.b};
+      component(in[k / 2], k % 2) = NAN_F;
+      EXPECT_EQ(vec2_segment_segment(&at, &n, &t, &in[0], &in[1], &a, &in[2]), 0) << "NaN " << k;
+    }
   }
 }
 
-TEST(SegmentSegment, TiltedWallDegenerateWallAndAliasing) {
-  const Vec2 a{1, 1}, b{3, 3}, start{0, 4}, end{4, 0};
-  Vec2 at, n;
-  float t;
-  ASSERT_EQ(vec2_segment_segment(&at, &n, &t, &start, &end, &a, &b), 1);
-  EXPECT_TRUE(near(n, Vec2{-R2, R2}));
-  EXPECT_NEAR(t, 0.5f, EPS);
-  EXPECT_TRUE(near(at, Vec2{2, 2}));
-  // a == b: no normal, so no crossing, even for a path straight through it.
-  const Vec2 point{2, 0}, over{2, 1}, under{2, -1};
-  at = UNTOUCHED2;
-  t = UNTOUCHED_F;
-  EXPECT_EQ(vec2_segment_segment(&at, &n, &t, &over, &under, &point, &point), 0);
-  EXPECT_TRUE(same(n, Vec2{0, 0}));
-  EXPECT_TRUE(same(at, UNTOUCHED2));
-  EXPECT_EQ(t, UNTOUCHED_F);
-  // Outputs written over the inputs they are computed from.
-  Vec2 s = start, wall_a = a;
-  ASSERT_EQ(vec2_segment_segment(&s, &wall_a, &t, &s, &end, &wall_a, &b), 1);
-  EXPECT_TRUE(near(s, Vec2{2, 2}));
-  EXPECT_TRUE(near(wall_a, Vec2{-R2, R2}));
-}
-
-// ---- 2D circle against segment ----
-
-TEST(CircleSegment, HitsWithinRadiusOverTheSegment) {
-  enum Written { NOTHING, N_ONLY, ALL };
-  struct Case { const char *name; Vec2 c; float radius; int hit; Written written; Vec2 at; float ratio; };
+// A circle against the segment (0,0)..(4,0). A centre that does not project
+// onto the segment, or a segment of zero length, writes nothing; a circle
+// too far from the line writes only n.
+TEST(Intersect, CircleSegment) {
+  struct Case { const char *name; Vec2 c, b; float radius; int hit; Vec2 n, at; float ratio; };
+  const Vec2 a{0, 0}, B{4, 0}, N{0, 1};
   const Case cases[] = {
-      {"above", {1, 0.5f}, 1, 1, ALL, {1, 0}, 0.5f},
-      {"below", {3, -0.25f}, 0.5f, 1, ALL, {3, 0}, -0.5f},
-      {"on the line", {2, 0}, 1, 1, ALL, {2, 0}, 0},
-      {"at the radius", {1, 1}, 1, 1, ALL, {1, 0}, 1},
-      {"at the radius below", {1, -1}, 1, 1, ALL, {1, 0}, -1},
-      {"over corner a", {0, 0.5f}, 1, 1, ALL, {0, 0}, 0.5f},
-      {"over corner b", {4, -0.5f}, 1, 1, ALL, {4, 0}, -0.5f},
-      {"zero radius on the line", {2, 0}, 0, 1, ALL, {2, 0}, 0},
-      {"beyond the radius", {1, 1.5f}, 1, 0, N_ONLY, {}, 0},
-      {"zero radius off the line", {2, 0.001f}, 0, 0, N_ONLY, {}, 0},
-      {"negative radius", {2, 0}, -1, 0, N_ONLY, {}, 0},
-      {"past b", {5, 0.5f}, 1, 0, NOTHING, {}, 0},
-      {"past a", {-0.1f, 0}, 1, 0, NOTHING, {}, 0},
+      {"above", {1, 0.5f}, B, 1, 1, N, {1, 0}, 0.5f},
+      {"below", {3, -0.25f}, B, 0.5f, 1, N, {3, 0}, -0.5f},
+      {"on the line", {2, 0}, B, 1, 1, N, {2, 0}, 0},
+      {"at the radius", {1, -1}, B, 1, 1, N, {1, 0}, -1},
+      {"over corner a", {0, 0.5f}, B, 1, 1, N, {0, 0}, 0.5f},
+      {"over corner b", {4, -0.5f}, B, 1, 1, N, {4, 0}, -0.5f},
+      {"zero radius on the line", {2, 0}, B, 0, 1, N, {2, 0}, 0},
+      {"tilted", {0, 2}, {2, 2}, 2, 1, {-R2, R2}, {1, 1}, R2},
+      {"beyond the radius", {1, 1.5f}, B, 1, 0, N, U2, U},
+      {"zero radius off the line", {2, 0.001f}, B, 0, 0, N, U2, U},
+      {"past b", {5, 0.5f}, B, 1, 0, U2, U2, U},
+      {"past a", {-0.1f, 0}, B, 1, 0, U2, U2, U},
+      {"zero-length segment", a, a, 1, 0, U2, U2, U},
   };
-  const Vec2 a{0, 0}, b{4, 0};
   for (const Case &c : cases) {
-    Vec2 at = UNTOUCHED2, n = UNTOUCHED2;
-    float ratio = UNTOUCHED_F;
-    EXPECT_EQ(vec2_circle_segment(&at, &n, &ratio, &c.c, &a, &b, c.radius), c.hit) << c.name;
-    EXPECT_TRUE(same(n, c.written == NOTHING ? UNTOUCHED2 : Vec2{0, 1})) << c.name;
-    EXPECT_TRUE(near(at, c.written == ALL ? c.at : UNTOUCHED2)) << c.name;
-    EXPECT_FLOAT_EQ(ratio, c.written == ALL ? c.ratio : UNTOUCHED_F) << c.name;
+    SCOPED_TRACE(c.name);
+    Vec2 at = U2, n = U2, centre = c.c, end_b = c.b;
+    float ratio = U;
+    EXPECT_EQ(vec2_circle_segment(&at, &n, &ratio, &c.c, &a, &c.b, c.radius), c.hit);
+    EXPECT_TRUE(near(n, c.n));
+    EXPECT_TRUE(near(at, c.at));
+    EXPECT_NEAR(ratio, c.ratio, 1e-6f);
+    // outputs over inputs
+    vec2_circle_segment(&centre, &end_b, &ratio, &centre, &a, &end_b, c.radius);
+    EXPECT_TRUE(same(centre, same(at, U2) ? c.c : at));
+    EXPECT_TRUE(same(end_b, same(n, U2) ? c.b : n));
+    for (int k = 0; c.hit && k < 5; ++k) {  // a NaN anywhere undoes a hit
+      Vec2 in[] = {c.c, c.b};
+      if (k < 4) component(in[k / 2], k % 2) = NAN_F;
+      const float radius = k < 4 ? c.radius : NAN_F;
+      EXPECT_EQ(vec2_circle_segment(&at, &n, &ratio, &in[0], &a, &in[1], radius), 0) << "NaN " << k;
+    }
   }
-}
-
-TEST(CircleSegment, TiltedDegenerateAndAliasing) {
-  const Vec2 a{1, 1}, b{3, 3}, c{1, 3};
-  Vec2 at, n;
-  float ratio;
-  ASSERT_EQ(vec2_circle_segment(&at, &n, &ratio, &c, &a, &b, 2), 1);
-  EXPECT_TRUE(near(n, Vec2{-R2, R2}));
-  EXPECT_TRUE(near(at, Vec2{2, 2}));
-  EXPECT_NEAR(ratio, R2, EPS);
-  // A zero-length segment is never hit, not even by a circle centred on it.
-  at = n = UNTOUCHED2;
-  ratio = UNTOUCHED_F;
-  EXPECT_EQ(vec2_circle_segment(&at, &n, &ratio, &a, &a, &a, 1), 0);
-  EXPECT_TRUE(same(at, UNTOUCHED2));
-  EXPECT_TRUE(same(n, UNTOUCHED2));
-  EXPECT_EQ(ratio, UNTOUCHED_F);
-  // Outputs written over the inputs they are computed from.
-  Vec2 centre = c, end_b = b;
-  ASSERT_EQ(vec2_circle_segment(&centre, &end_b, &ratio, &centre, &a, &end_b, 2), 1);
-  EXPECT_TRUE(near(centre, Vec2{2, 2}));
-  EXPECT_TRUE(near(end_b, Vec2{-R2, R2}));
-}
-
-// ---- NaN never becomes a collision ----
-
-TEST(Intersections, NaNInputIsNeverAHit) {
-  // Each base configuration is a hit; a NaN in any one component undoes it.
-  for (int slot = 0; slot < 4; ++slot)
-    for (int i = 0; i < 3; ++i) {
-      Vec3 in[4] = {{0, 0, 1}, {1, 2, 8}, {1, 2, 4}, {0, 0, 5}};  // n, start, end, q
-      component(in[slot], i) = NAN_F;
-      Vec3 at;
-      float t;
-      EXPECT_EQ(vec3_segment_plane(&at, &in[0], &t, &in[1], &in[2], &in[3]), 0)
-          << "plane slot " << slot << " component " << i;
-    }
-  for (int slot = 0; slot < 4; ++slot)
-    for (int i = 0; i < 2; ++i) {
-      Vec2 in[4] = {{1, 2}, {1, -2}, {0, 0}, {4, 0}};  // start, end, a, b
-      component(in[slot], i) = NAN_F;
-      Vec2 at, n;
-      float t;
-      EXPECT_EQ(vec2_segment_segment(&at, &n, &t, &in[0], &in[1], &in[2], &in[3]), 0)
-          << "segment slot " << slot << " component " << i;
-    }
-  for (int slot = 0; slot < 3; ++slot)
-    for (int i = 0; i < 2; ++i) {
-      Vec2 in[3] = {{1, 0.5f}, {0, 0}, {4, 0}};  // c, a, b
-      component(in[slot], i) = NAN_F;
-      Vec2 at, n;
-      float ratio;
-      EXPECT_EQ(vec2_circle_segment(&at, &n, &ratio, &in[0], &in[1], &in[2], 1), 0)
-          << "circle slot " << slot << " component " << i;
-    }
-  {
-    const Vec2 c{1, 0.5f}, a{0, 0}, b{4, 0};
-    Vec2 at, n;
-    float ratio;
-    EXPECT_EQ(vec2_circle_segment(&at, &n, &ratio, &c, &a, &b, NAN_F), 0) << "circle radius";
-  }
-  // The triangle's normal picks which components count; a hit it still
-  // reports comes from finite numbers only.
-  for (int slot = 0; slot < 3; ++slot)
-    for (int i = 0; i < 3; ++i) {
-      Vec3 corner[3] = {{0, 0, 0}, {4, 0, 0}, {0, 2, 0}};
-      component(corner[slot], i) = NAN_F;
-      const Vec3 n{0, 0, -1}, start{1, 0.5f, -1}, end{1, 0.5f, 3};
-      Vec3 at;
-      float t;
-      if (!vec3_segment_triangle(&at, &n, &t, &start, &end, &corner[0], &corner[1], &corner[2]))
-        continue;
-      EXPECT_TRUE(std::isfinite(t) && std::isfinite(at.x) && std::isfinite(at.y) &&
-                  std::isfinite(at.z))
-          << "triangle corner " << slot << " component " << i;
-    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Loaded with LD_PRELOAD into the game: a clock that a test can follow and
 // stop, so that it can change the held keys at given steps of game time
-// however loaded the machine is.
+// however loaded the machine is; it also counts the buffer swaps, so that a
+// test can see frames being presented.
 //
 // The game steps by SDL_GetTicks and drops the time beyond 30 ms that a slow
 // frame leaves behind, and it reads the keys once per frame: on a loaded
@@ -15,8 +16,9 @@
 // meanwhile.
 //
 // Environment:
-//   GAME_CLOCK_FILE        gets "TIME running" or "TIME stopped" at every
-//                          swap, TIME in milliseconds.
+//   GAME_CLOCK_FILE        gets "TIME running SWAPS" or "TIME stopped SWAPS"
+//                          at every swap, TIME in milliseconds, SWAPS the
+//                          swaps so far.
 //   GAME_CLOCK_LIMIT_FILE  holds the limit in milliseconds, read at every
 //                          swap; none while the file is absent. A limit
 //                          below the clock's time stops it where it is.
@@ -53,6 +55,7 @@ Uint32 real_at_swap = 0;
 Uint32 shown_at_swap = 0;
 Uint32 limit = NO_LIMIT;
 bool started = false;
+unsigned long swaps = 0;
 
 void start_once(Uint32 real) {
   if (started) return;
@@ -83,8 +86,8 @@ void publish(Uint32 shown, bool stopped) {
   const std::string side_path = std::string(path) + ".part";
   std::FILE *file = std::fopen(side_path.c_str(), "w");
   if (file == nullptr) return;
-  std::fprintf(file, "%lu %s\n", static_cast<unsigned long>(shown),
-               stopped ? "stopped" : "running");
+  std::fprintf(file, "%lu %s %lu\n", static_cast<unsigned long>(shown),
+               stopped ? "stopped" : "running", swaps);
   if (std::fclose(file) == 0) std::rename(side_path.c_str(), path);
 }
 
@@ -106,7 +109,9 @@ extern "C" Uint32 SDL_GetTicks() { return shown_at(real_ticks()); }
 extern "C" void SDL_GL_SwapBuffers() {
   static const auto real_swap =
       reinterpret_cast<SwapBuffers>(dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers"));
-  if (real_swap != nullptr) real_swap();
+  if (real_swap == nullptr) return;  // nothing presented, nothing to count
+  real_swap();
+  ++swaps;
   const Uint32 real = real_ticks();
   shown_at_swap = shown_at(real);
   real_at_swap = real;
