@@ -70,41 +70,26 @@ TEST_F(Snapshots, LeftShiftStaysDownWhenOnlyTheRightOneIsReleased) {
   EXPECT_EQ(key_state[KEY_LEFT_SHIFT], 1);
 }
 
+// Scaled by the window's size, not the font's view; a zero-sized mode (never
+// set) leaves pixels as they are rather than divide by zero.
 struct PixelToView {
-  int px, py, vx, vy;
+  int window_width, window_height, px, py, vx, vy;
 };
 
 TEST_F(Snapshots, MousePositionIsScaledToViewUnitsByTruncation) {
   const PixelToView cases[] = {
-      {799, 599, 639, 479}, {400, 300, 320, 240}, {1, 1, 0, 0}, {0, 0, 0, 0}, {5, 4, 4, 3},
+      {800, 600, 799, 599, 639, 479}, {800, 600, 400, 300, 320, 240}, {800, 600, 1, 1, 0, 0},
+      {800, 600, 5, 4, 4, 3},         {1280, 960, 1279, 480, 639, 240}, {0, 0, 10, 20, 10, 20},
   };
   for (const PixelToView &c : cases) {
+    video.width = c.window_width;
+    video.height = c.window_height;
     fake::mouse_x = c.px;
     fake::mouse_y = c.py;
     input_read_mouse();
-    EXPECT_EQ(mouse.x, c.vx) << c.px;
-    EXPECT_EQ(mouse.y, c.vy) << c.py;
+    EXPECT_EQ(mouse.x, c.vx) << c.window_width << " wide, pixel " << c.px;
+    EXPECT_EQ(mouse.y, c.vy) << c.window_height << " high, pixel " << c.py;
   }
-}
-
-TEST_F(Snapshots, MouseScalesByTheWindowNotTheFontView) {
-  video.width = 1280;
-  video.height = 960;
-  fake::mouse_x = 1279;
-  fake::mouse_y = 480;
-  input_read_mouse();
-  EXPECT_EQ(mouse.x, 639);
-  EXPECT_EQ(mouse.y, 240);
-}
-
-TEST_F(Snapshots, ZeroSizedModeDoesNotDivideByZero) {
-  video.width = 0;
-  video.height = 0;
-  fake::mouse_x = 10;
-  fake::mouse_y = 20;
-  input_read_mouse();
-  EXPECT_EQ(mouse.x, 10);
-  EXPECT_EQ(mouse.y, 20);
 }
 
 TEST_F(Snapshots, MouseReaderPumpsFirstThenReads) {

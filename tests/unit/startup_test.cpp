@@ -59,6 +59,11 @@ TEST_F(StartUp, FillsTheVideoSettings) {
     EXPECT_EQ(settings->fullscreen, expected.fullscreen);
   }
   EXPECT_EQ(joystick_enabled, 0);
+  const auto requests = calls_named("SDL_GL_SetAttribute");
+  ASSERT_EQ(requests.size(), 8u);
+  EXPECT_EQ(call_text(*requests[0]), "SDL_GL_SetAttribute(0, 8)");
+  EXPECT_EQ(call_text(*requests[4]), "SDL_GL_SetAttribute(6, 24)") << "depth bits from the mode";
+  EXPECT_EQ(call_text(*requests[5]), "SDL_GL_SetAttribute(7, 8)") << "stencil bits from the mode";
 }
 
 std::vector<std::string> attribute_requests() {
@@ -69,40 +74,30 @@ std::vector<std::string> attribute_requests() {
   return texts;
 }
 
-TEST_F(StartUp, RequestsEightBitChannelsAtThirtyTwoBits) {
-  game_main();
-  const std::vector<std::string> expected = {
-      "SDL_GL_SetAttribute(0, 8)",  "SDL_GL_SetAttribute(1, 8)", "SDL_GL_SetAttribute(2, 8)",
-      "SDL_GL_SetAttribute(3, 8)",  "SDL_GL_SetAttribute(6, 24)", "SDL_GL_SetAttribute(7, 8)",
-      "SDL_GL_SetAttribute(5, 1)",  "SDL_GL_SetAttribute(16, 1)"};
-  EXPECT_EQ(attribute_requests(), expected);
-}
-
-TEST(GlAttributes, SixteenBitsAskForFiveSixFiveWithoutAlpha) {
-  doubles_reset();
-  video = VIDEO_DEFAULTS;
-  video.bpp = 16;
-  video.depth_bits = 16;
-  video.stencil_bits = 0;
-  game_request_gl_attributes();
-  const std::vector<std::string> expected = {
-      "SDL_GL_SetAttribute(0, 5)",  "SDL_GL_SetAttribute(1, 6)", "SDL_GL_SetAttribute(2, 5)",
-      "SDL_GL_SetAttribute(3, 0)",  "SDL_GL_SetAttribute(6, 16)", "SDL_GL_SetAttribute(7, 0)",
-      "SDL_GL_SetAttribute(5, 1)",  "SDL_GL_SetAttribute(16, 1)"};
-  EXPECT_EQ(attribute_requests(), expected);
-}
-
-TEST(GlAttributes, OnlyExactlySixteenBitsSelectsTheLowColourVariant) {
-  for (int bpp : {15, 24, 8}) {
+// Only exactly 16 bits per pixel selects 5-6-5 colour without alpha.
+TEST(GlAttributes, ChannelSizesFollowTheColourDepth) {
+  struct Depth {
+    int bpp;
+    int red, green, blue, alpha;
+  };
+  for (const Depth &d : {Depth{32, 8, 8, 8, 8}, Depth{16, 5, 6, 5, 0}, Depth{15, 8, 8, 8, 8},
+                         Depth{24, 8, 8, 8, 8}}) {
     doubles_reset();
     video = VIDEO_DEFAULTS;
-    video.bpp = bpp;
+    video.bpp = d.bpp;
+    video.depth_bits = 16;
+    video.stencil_bits = 0;
     game_request_gl_attributes();
-    auto requests = calls_named("SDL_GL_SetAttribute");
-    ASSERT_EQ(requests.size(), 8u);
-    for (int channel = 0; channel < 4; ++channel) {
-      EXPECT_EQ(requests[channel]->args[1], 8) << bpp << " bits, channel " << channel;
-    }
+    const std::vector<std::string> expected = {
+        "SDL_GL_SetAttribute(0, " + std::to_string(d.red) + ")",
+        "SDL_GL_SetAttribute(1, " + std::to_string(d.green) + ")",
+        "SDL_GL_SetAttribute(2, " + std::to_string(d.blue) + ")",
+        "SDL_GL_SetAttribute(3, " + std::to_string(d.alpha) + ")",
+        "SDL_GL_SetAttribute(6, 16)",
+        "SDL_GL_SetAttribute(7, 0)",
+        "SDL_GL_SetAttribute(5, 1)",
+        "SDL_GL_SetAttribute(16, 1)"};
+    EXPECT_EQ(attribute_requests(), expected) << d.bpp << " bits per pixel";
   }
 }
 
