@@ -14,14 +14,15 @@
 #include "gui/gui.h"
 #include "input/events.h"
 #include "input/keyboard_mouse.h"
+#include "video/video_mode.h"
 
 namespace {
 
 constexpr int QUIT_BUTTON = 0;
 constexpr const char *GOAL_MESSAGE = "Fuck off!";
 
-// An invisible box left of the 640-unit screen, so the pointer can never reach
-// it; only its Escape shortcut presses it.
+// An invisible box left of the screen, so the pointer can never reach it; only
+// its Escape shortcut presses it.
 void declare_quit_button() {
   gui_add_box("", -160, 0, 96, 24, 16, 0, 1, 1, 1, 1);
   gui_set(PROP_KEY, KEY_ESCAPE);
@@ -41,7 +42,7 @@ void draw_frame() {
   }
   gfx_begin_overlay();
   if (goal_reached) {
-    gfx_draw_text(GOAL_MESSAGE, 320, 240, 24, ALIGN_CENTER_X, 1, 1, 1, 1);
+    gfx_draw_text(GOAL_MESSAGE, VIEW_WIDTH / 2, VIEW_HEIGHT / 2, 24, ALIGN_CENTER_X, 1, 1, 1, 1);
   }
   SDL_GL_SwapBuffers();
 }

@@ -14,45 +14,12 @@
 #include "gfx/font.h"
 #include "gfx/texture.h"
 #include "input/key_names.h"
-
-VideoSettings video_defaults;
-VideoSettings video;
-int32_t joystick_enabled;
+#include "video/video_mode.h"
 
 namespace {
 
 constexpr const char *FONT_IMAGE = "texture/font01.png";
 constexpr const char *POINTER_IMAGE = "texture/mouse01.png";
-constexpr int VIEW_WIDTH = 640;
-constexpr int VIEW_HEIGHT = 480;
-
-struct GlAttribute {
-  SDL_GLattr attribute;
-  int value;
-};
-
-}  // namespace
-
-// Exactly 16 bits per pixel asks for 5-6-5 colour without alpha; every other
-// depth for 8 bits in each of the four channels.
-void game_request_gl_attributes() {
-  const bool low_colour = video.bpp == 16;
-  const GlAttribute attributes[] = {
-      {SDL_GL_RED_SIZE, low_colour ? 5 : 8},
-      {SDL_GL_GREEN_SIZE, low_colour ? 6 : 8},
-      {SDL_GL_BLUE_SIZE, low_colour ? 5 : 8},
-      {SDL_GL_ALPHA_SIZE, low_colour ? 0 : 8},
-      {SDL_GL_DEPTH_SIZE, video.depth_bits},
-      {SDL_GL_STENCIL_SIZE, video.stencil_bits},
-      {SDL_GL_DOUBLEBUFFER, 1},
-      {SDL_GL_SWAP_CONTROL, 1},  // swaps synchronised with the display
-  };
-  for (const GlAttribute &entry : attributes) {
-    SDL_GL_SetAttribute(entry.attribute, entry.value);
-  }
-}
-
-namespace {
 
 // Names are generated once, one call per slot in slot order; loads and
 // re-uploads only bind them.
@@ -80,14 +47,6 @@ void set_up_font_view() {
 }
 
 }  // namespace
-
-bool game_set_video_mode() {
-  Uint32 flags = SDL_OPENGL;
-  if (video.fullscreen) {
-    flags |= SDL_FULLSCREEN;
-  }
-  return SDL_SetVideoMode(video.width, video.height, video.bpp, flags) != nullptr;
-}
 
 int game_main() {
   file_select_byte_order();

@@ -12,6 +12,7 @@
 #include "gfx/quads.h"
 #include "gfx/view.h"
 #include "input/keyboard_mouse.h"
+#include "video/video_mode.h"
 
 TileMap tile_map;
 Player player;
@@ -169,7 +170,7 @@ void game_step() {
 // the same picture at less cost per tile.
 void game_draw_world() {
   glDisable(GL_BLEND);
-  gfx_set_perspective(0, 0, 640, 480, NEAR_PLANE, FAR_PLANE);
+  gfx_set_perspective(0, 0, VIEW_WIDTH, VIEW_HEIGHT, NEAR_PLANE, FAR_PLANE);
   gfx_apply_camera(&camera.position, &camera.orientation);
   for (int row = 0; row < MAP_SIZE; ++row) {
     for (int column = 0; column < MAP_SIZE; ++column) {

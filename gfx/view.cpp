@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "app/startup.h"
 #include "gfx/font.h"
+#include "video/video_mode.h"
 
 namespace {
 

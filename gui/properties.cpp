@@ -148,7 +148,11 @@ void set_texture(Widget &widget, const Values &values) {
 
 void set_texture_uv(Widget &widget, const Values &values) {
   const void *uv = nullptr;
-  if (!pointer_value(values, 0, PropArg::FLOAT_POINTER, &uv) || uv == nullptr) {
+  if (!pointer_value(values, 0, PropArg::TEXTURE_UV, &uv) &&
+      !pointer_value(values, 0, PropArg::FLOAT_POINTER, &uv)) {
+    return;
+  }
+  if (uv == nullptr) {
     return;
   }
   std::memcpy(widget.texture_uv, uv, sizeof widget.texture_uv);

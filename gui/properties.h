@@ -25,11 +25,17 @@ enum PropertyCode : int {
   PROP_POINTER_IMAGE = 14, // int
   PROP_TAG = 15,           // int
   PROP_MASKED = 16,        // none
-  PROP_TEXTURE_UV = 17,    // pointer to 8 floats
+  PROP_TEXTURE_UV = 17,    // const TextureUv * (or float * to 8 floats)
   PROP_SLIDER = 18,        // int32 pointer, int min, int max, int step
   PROP_TEXT_POS = 20,      // x, y, size
   PROP_DISABLED = 21,      // none
 };
+
+// A set of texture coordinates for PROP_TEXTURE_UV: s, t of the four corners
+// in drawing order. It is passed as a pointer to the whole array, so its
+// length is part of its type, and a read-only array is never mistaken for a
+// field's variable.
+using TextureUv = float[8];
 
 // One argument of gui_set, with the kind it was passed as.
 struct PropArg {
@@ -39,7 +45,8 @@ struct PropArg {
     TEXT_BUFFER,    // char *
     INT_POINTER,    // int32_t *
     UINT_POINTER,   // uint32_t *
-    FLOAT_POINTER,  // float * or const float *
+    FLOAT_POINTER,  // float *
+    TEXTURE_UV,     // const TextureUv * or TextureUv *, only ever read
     ACTION,         // void (*)()
   } kind;
   int64_t integer;
@@ -48,7 +55,17 @@ struct PropArg {
   WidgetAction action;
 };
 
+// What gui_set takes. A pointer to const data is refused at compile time,
+// except the texture coordinates: the text entry writes through every other
+// pointer it is given.
 template <typename T>
+concept PropValue =
+    std::is_integral_v<T> || std::is_enum_v<T> || std::is_floating_point_v<T> ||
+    std::is_same_v<T, char *> || std::is_same_v<T, int32_t *> || std::is_same_v<T, uint32_t *> ||
+    std::is_same_v<T, float *> || std::is_same_v<T, const TextureUv *> ||
+    std::is_same_v<T, TextureUv *> || std::is_convertible_v<T, WidgetAction>;
+
+template <PropValue T>
 constexpr PropArg prop_arg(T value) {
   if constexpr (std::is_integral_v<T> || std::is_enum_v<T>) {
     return {PropArg::INTEGER, static_cast<int64_t>(value), 0.0, nullptr, nullptr};
@@ -60,11 +77,11 @@ constexpr PropArg prop_arg(T value) {
     return {PropArg::INT_POINTER, 0, 0.0, value, nullptr};
   } else if constexpr (std::is_same_v<T, uint32_t *>) {
     return {PropArg::UINT_POINTER, 0, 0.0, value, nullptr};
-  } else if constexpr (std::is_same_v<T, float *> || std::is_same_v<T, const float *>) {
+  } else if constexpr (std::is_same_v<T, float *>) {
     return {PropArg::FLOAT_POINTER, 0, 0.0, value, nullptr};
+  } else if constexpr (std::is_same_v<T, const TextureUv *> || std::is_same_v<T, TextureUv *>) {
+    return {PropArg::TEXTURE_UV, 0, 0.0, value, nullptr};
   } else {
-    static_assert(std::is_convertible_v<T, WidgetAction>,
-                  "property values are numbers, buffers, variables or actions");
     return {PropArg::ACTION, 0, 0.0, nullptr, value};
   }
 }
@@ -74,7 +91,7 @@ constexpr PropArg prop_arg(T value) {
 // passed are too few or of the wrong kinds for the code.
 void gui_set_args(int code, const PropArg *values, int value_count);
 
-template <typename... Values>
+template <PropValue... Values>
 void gui_set(int code, Values... values) {
   const PropArg args[sizeof...(Values) + 1] = {prop_arg(values)...};
   gui_set_args(code, args, static_cast<int>(sizeof...(Values)));

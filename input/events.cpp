@@ -3,9 +3,9 @@
 
 #include <SDL.h>
 
-#include "app/startup.h"
 #include "gfx/texture.h"
 #include "input/keyboard_mouse.h"
+#include "video/video_mode.h"
 
 int32_t quit_requested;
 int32_t app_inactive;

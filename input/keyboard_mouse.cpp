@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "app/startup.h"
+#include "video/video_mode.h"
 
 uint8_t key_state[KEY_COUNT];
 uint8_t key_state_prev[KEY_COUNT];
@@ -64,8 +64,8 @@ void input_read_mouse() {
   int x = 0;
   int y = 0;
   Uint8 buttons = SDL_GetMouseState(&x, &y);
-  mouse.x = pixels_to_view(x, VIEW_UNITS_X, video.width);
-  mouse.y = pixels_to_view(y, VIEW_UNITS_Y, video.height);
+  mouse.x = pixels_to_view(x, VIEW_WIDTH, video.width);
+  mouse.y = pixels_to_view(y, VIEW_HEIGHT, video.height);
   read_buttons(buttons);
 }
 
@@ -77,7 +77,7 @@ void input_read_mouse_relative() {
   Uint8 buttons = SDL_GetRelativeMouseState(&dx, &dy);
   mouse.dx = dx;
   mouse.dy = dy;
-  mouse.x = 400;  // the middle of the 800 by 600 window, in pixels
-  mouse.y = 300;
+  mouse.x = video.width / 2;
+  mouse.y = video.height / 2;
   read_buttons(buttons);
 }

@@ -22,11 +22,8 @@ constexpr int KEY_LEFT_SHIFT = 304;
 constexpr int KEY_RIGHT_CTRL = 305;
 constexpr int KEY_LEFT_CTRL = 306;
 
-constexpr int VIEW_UNITS_X = 640;  // the mouse is reported in 640 by 480 view units
-constexpr int VIEW_UNITS_Y = 480;
-
 struct MouseState {
-  int32_t x, y;     // pointer in view units, 0..639 and 0..479, y down
+  int32_t x, y;     // pointer in view units (VIEW_WIDTH by VIEW_HEIGHT), y down
   int32_t dx, dy;   // pixels moved since the last relative read
   int32_t left, right;
   int32_t left_released, right_released;  // up now, down in the previous snapshot
@@ -45,5 +42,5 @@ extern MouseState mouse_prev;
 void input_read_keyboard();
 // Absolute pointer position scaled to view units, buttons and release edges.
 void input_read_mouse();
-// Relative motion into dx, dy; x, y become the fixed middle (400, 300).
+// Relative motion into dx, dy; x, y become the middle of the window, in pixels.
 void input_read_mouse_relative();

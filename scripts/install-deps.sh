@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, playing and testing need.
-# Idempotent: packages already present are left alone, and apt-get runs only
-# when something is missing. Runs as root, or through sudo.
+# Installs the Debian packages a command needs: "play" those that build and
+# run the game, "test" (the default) also those of the tests, the data tools
+# and the benchmarks. Packages already present are left alone, and apt-get
+# runs only when something is missing. Runs as root, or through sudo.
 set -euo pipefail
 
-PACKAGES=(
-  g++ cmake make pkg-config
-  libsdl1.2-dev libsdl-image1.2-dev libgl-dev libgl1-mesa-dri libx11-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libfreetype-dev libpng-dev fonts-dejavu-core
-  xvfb xauth xdotool x11-utils libxtst-dev
-)
+PLAY=(g++ cmake make pkg-config libsdl1.2-dev libsdl-image1.2-dev libgl-dev libgl1-mesa-dri
+  libx11-dev)
+TEST=(libgtest-dev libbenchmark-dev libfreetype-dev libpng-dev fonts-dejavu-core xvfb xauth
+  libxtst-dev)
+
+case "${1:-test}" in
+  play) PACKAGES=("${PLAY[@]}") ;;
+  test) PACKAGES=("${PLAY[@]}" "${TEST[@]}") ;;
+  *) echo "usage: $0 [play|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${PACKAGES[@]}"; do

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the game and starts it in the folder that
-# holds its data files.
+# Installs what the game needs, builds it (without the tests) and starts it in
+# the folder that holds its data files.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-bash "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build" -j"$(nproc)" --target quillary
+bash "$root/scripts/install-deps.sh" play
+cmake -S "$root" -B "$root/build-game" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLARY_TESTS=OFF >/dev/null
+cmake --build "$root/build-game" -j"$(nproc)" --target quillary
 cd "$root/data"
-exec "$root/build/quillary"
+exec "$root/build-game/quillary"

@@ -1,113 +1,224 @@
-// Test doubles of the OpenGL 1.1 functions the engine calls: each records its
-// name and arguments. Enums and sizes are recorded as numbers.
 #include "tests/doubles/fake_gl.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "tests/doubles/recorder.h"
-
 namespace fake {
-GLuint next_texture_name = 1;
-const void *read_pixels_source = nullptr;
 
-void reset_gl() {
-  next_texture_name = 1;
-  read_pixels_source = nullptr;
+GlState gl;
+GlQuad quads[GL_QUAD_CAPACITY];
+int quad_count;
+GlLine lines[GL_LINE_CAPACITY];
+int line_count;
+GlTextureObject gl_textures[GL_NAME_CAPACITY];
+bool gl_recording = true;
+int window_height = 600;
+
+float GlQuad::left() const { return std::min({corner[0].x, corner[1].x, corner[2].x, corner[3].x}); }
+float GlQuad::right() const { return std::max({corner[0].x, corner[1].x, corner[2].x, corner[3].x}); }
+float GlQuad::top() const { return std::min({corner[0].y, corner[1].y, corner[2].y, corner[3].y}); }
+float GlQuad::bottom() const { return std::max({corner[0].y, corner[1].y, corner[2].y, corner[3].y}); }
+
+namespace {
+
+constexpr int STACK_DEPTH = 8;
+double stacks[3][STACK_DEPTH][16];
+int stack_size[3];
+GLenum primitive;           // of the open glBegin, 0 outside one
+double transform[16];       // projection * modelview, taken at glBegin
+GlCorner pending[4];        // corners of the primitive being built
+int pending_count;
+
+int matrix_index(GLenum mode) { return mode == GL_PROJECTION ? 1 : mode == GL_TEXTURE ? 2 : 0; }
+double *current() { return gl.matrix[matrix_index(gl.matrix_mode)]; }
+
+void identity(double *m) {
+  for (int i = 0; i < 16; ++i) m[i] = i % 5 == 0 ? 1 : 0;
 }
-}  // namespace fake
 
-using fake::next_texture_name;
+// out = a * b, all column-major.
+void multiply(double *out, const double *a, const double *b) {
+  double r[16];
+  for (int c = 0; c < 4; ++c)
+    for (int row = 0; row < 4; ++row) {
+      r[c * 4 + row] = 0;
+      for (int k = 0; k < 4; ++k) r[c * 4 + row] += a[k * 4 + row] * b[c * 4 + k];
+    }
+  std::memcpy(out, r, sizeof r);
+}
 
-void glGenTextures(GLsizei n, GLuint *textures) {
-  record_call("glGenTextures", {double(n), double(next_texture_name)});
-  for (GLsizei i = 0; i < n; ++i) {
-    textures[i] = next_texture_name++;
+void multiply_current(const double *m) { multiply(current(), current(), m); }
+
+GlCorner land(double x, double y, double z) {
+  double clip[4];
+  for (int row = 0; row < 4; ++row)
+    clip[row] = transform[row] * x + transform[4 + row] * y + transform[8 + row] * z + transform[12 + row];
+  const double wx = gl.viewport[0] + (clip[0] / clip[3] + 1) * 0.5 * gl.viewport[2];
+  const double wy = gl.viewport[1] + (clip[1] / clip[3] + 1) * 0.5 * gl.viewport[3];
+  return {float(wx), float(window_height - wy), gl.texcoord[0], gl.texcoord[1]};
+}
+
+void finish_quad() {
+  ++gl.quads_total;
+  if (quad_count >= GL_QUAD_CAPACITY) return;
+  GlQuad &q = quads[quad_count++];
+  std::copy(pending, pending + 4, q.corner);
+  std::copy(gl.color, gl.color + 4, q.color);
+  q.texture = enabled(GL_TEXTURE_2D) ? gl.bound_texture : 0;
+  q.blend = enabled(GL_BLEND);
+  q.depth_test = enabled(GL_DEPTH_TEST);
+  q.blend_src = gl.blend_src;
+  q.blend_dst = gl.blend_dst;
+}
+
+void finish_line() {
+  if (line_count >= GL_LINE_CAPACITY) return;
+  GlLine &l = lines[line_count++];
+  l.end[0] = pending[0];
+  l.end[1] = pending[1];
+  std::copy(gl.color, gl.color + 4, l.color);
+  l.textured = enabled(GL_TEXTURE_2D);
+}
+
+void vertex(double x, double y, double z) {
+  if (!gl_recording || primitive == 0) return;
+  pending[pending_count++] = land(x, y, z);
+  const int needed = primitive == GL_QUADS ? 4 : 2;
+  if (pending_count < needed) return;
+  pending_count = 0;
+  if (primitive == GL_QUADS) finish_quad();
+  if (primitive == GL_LINES) finish_line();
+}
+
+void set_capability(GLenum cap, bool on) {
+  GLenum *end = gl.enabled + gl.enabled_count;
+  GLenum *found = std::find(gl.enabled, end, cap);
+  if (on && found == end && gl.enabled_count < 16) gl.enabled[gl.enabled_count++] = cap;
+  if (!on && found != end) {
+    *found = end[-1];
+    --gl.enabled_count;
   }
 }
 
-void glBindTexture(GLenum target, GLuint texture) {
-  record_call("glBindTexture", {double(target), double(texture)});
+}  // namespace
+
+bool enabled(GLenum capability) {
+  return std::find(gl.enabled, gl.enabled + gl.enabled_count, capability) !=
+         gl.enabled + gl.enabled_count;
 }
 
-void glTexParameteri(GLenum target, GLenum pname, GLint param) {
-  record_call("glTexParameteri", {double(target), double(pname), double(param)});
+const double *current_matrix(GLenum mode) { return gl.matrix[matrix_index(mode)]; }
+
+void reset_gl() {
+  gl = GlState{};
+  for (double *m : gl.matrix) identity(m);
+  std::memset(stack_size, 0, sizeof stack_size);
+  std::memset(gl_textures, 0, sizeof gl_textures);
+  quad_count = line_count = pending_count = 0;
+  primitive = 0;
+  gl_recording = true;
+  window_height = 600;
 }
 
-void glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei width,
-                  GLsizei height, GLint border, GLenum format, GLenum type, const GLvoid *pixels) {
-  record_call("glTexImage2D", {double(target), double(level), double(internal_format),
-                               double(width), double(height), double(border), double(format),
-                               double(type)},
-              pixels);
+}  // namespace fake
+
+using namespace fake;
+
+void glGenTextures(GLsizei n, GLuint *names) {
+  for (GLsizei i = 0; i < n; ++i) names[i] = GLuint(++gl.names_generated);
+}
+
+void glBindTexture(GLenum, GLuint texture) { gl.bound_texture = texture; }
+
+void glTexParameteri(GLenum, GLenum pname, GLint param) {
+  if (gl.bound_texture >= GL_NAME_CAPACITY) return;
+  GlTextureObject &t = gl_textures[gl.bound_texture];
+  if (pname == GL_TEXTURE_WRAP_S) t.wrap_s = param;
+  if (pname == GL_TEXTURE_WRAP_T) t.wrap_t = param;
+  if (pname == GL_TEXTURE_MAG_FILTER) t.mag_filter = param;
+  if (pname == GL_TEXTURE_MIN_FILTER) t.min_filter = param;
+}
+
+void glTexImage2D(GLenum, GLint level, GLint internal_format, GLsizei width, GLsizei height,
+                  GLint, GLenum format, GLenum, const GLvoid *pixels) {
+  if (gl.bound_texture >= GL_NAME_CAPACITY || level < 0 || level >= 16) return;
+  GlTextureObject &t = gl_textures[gl.bound_texture];
+  ++t.uploads;
+  t.level[level] = {width, height, internal_format, int(format), pixels};
 }
 
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
-  record_call("glClearColor", {r, g, b, a});
+  const float color[4] = {r, g, b, a};
+  std::copy(color, color + 4, gl.clear_color);
 }
 
-void glClear(GLbitfield mask) { record_call("glClear", {double(mask)}); }
+void glClear(GLbitfield mask) {
+  if (!(mask & GL_COLOR_BUFFER_BIT)) return;
+  ++gl.clears;
+  quad_count = line_count = 0;
+}
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
-  record_call("glViewport", {double(x), double(y), double(width), double(height)});
+  const int viewport[4] = {x, y, width, height};
+  std::copy(viewport, viewport + 4, gl.viewport);
 }
 
-void glMatrixMode(GLenum mode) { record_call("glMatrixMode", {double(mode)}); }
+void glMatrixMode(GLenum mode) { gl.matrix_mode = mode; }
 
-void glLoadIdentity(void) { record_call("glLoadIdentity", {}); }
+void glLoadIdentity(void) { identity(current()); }
 
-void glFrustum(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble z_near,
-               GLdouble z_far) {
-  record_call("glFrustum", {left, right, bottom, top, z_near, z_far});
+void glPushMatrix(void) {
+  const int i = matrix_index(gl.matrix_mode);
+  if (stack_size[i] < STACK_DEPTH) std::memcpy(stacks[i][stack_size[i]++], gl.matrix[i], 16 * sizeof(double));
 }
 
-void glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble z_near,
-             GLdouble z_far) {
-  record_call("glOrtho", {left, right, bottom, top, z_near, z_far});
+void glPopMatrix(void) {
+  const int i = matrix_index(gl.matrix_mode);
+  if (stack_size[i] > 0) std::memcpy(gl.matrix[i], stacks[i][--stack_size[i]], 16 * sizeof(double));
 }
 
-// The sixteen values do not fit the argument list: the call keeps a copy.
+void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
+  const double m[16] = {2 * n / (r - l), 0, 0, 0, 0, 2 * n / (t - b), 0, 0,
+                        (r + l) / (r - l), (t + b) / (t - b), -(f + n) / (f - n), -1,
+                        0, 0, -2 * f * n / (f - n), 0};
+  multiply_current(m);
+}
+
+void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
+  const double m[16] = {2 / (r - l), 0, 0, 0, 0, 2 / (t - b), 0, 0, 0, 0, -2 / (f - n), 0,
+                        -(r + l) / (r - l), -(t + b) / (t - b), -(f + n) / (f - n), 1};
+  multiply_current(m);
+}
+
 void glMultMatrixf(const GLfloat *m) {
-  static GLfloat copies[64][16];
-  static int next = 0;
-  GLfloat *copy = copies[next++ % 64];
-  std::memcpy(copy, m, sizeof copies[0]);
-  record_call("glMultMatrixf", {}, copy);
+  double d[16];
+  std::copy(m, m + 16, d);
+  multiply_current(d);
 }
 
-void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { record_call("glTranslatef", {x, y, z}); }
-
-void glEnable(GLenum cap) { record_call("glEnable", {double(cap)}); }
-
-void glDisable(GLenum cap) { record_call("glDisable", {double(cap)}); }
-
-void glBlendFunc(GLenum sfactor, GLenum dfactor) {
-  record_call("glBlendFunc", {double(sfactor), double(dfactor)});
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+  const double m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1};
+  multiply_current(m);
 }
 
-void glDepthMask(GLboolean flag) { record_call("glDepthMask", {double(flag)}); }
+void glEnable(GLenum cap) { set_capability(cap, true); }
+void glDisable(GLenum cap) { set_capability(cap, false); }
+void glBlendFunc(GLenum src, GLenum dst) { gl.blend_src = src, gl.blend_dst = dst; }
+void glDepthMask(GLboolean flag) { gl.depth_mask = flag; }
 
-void glBegin(GLenum mode) { record_call("glBegin", {double(mode)}); }
+void glBegin(GLenum mode) {
+  primitive = mode;
+  pending_count = 0;
+  if (gl_recording) multiply(transform, gl.matrix[1], gl.matrix[0]);
+}
 
-void glEnd(void) { record_call("glEnd", {}); }
+void glEnd(void) { primitive = 0; }
 
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
-  record_call("glColor4f", {r, g, b, a});
+  const float color[4] = {r, g, b, a};
+  std::copy(color, color + 4, gl.color);
 }
 
-void glTexCoord2f(GLfloat s, GLfloat t) { record_call("glTexCoord2f", {s, t}); }
-
-void glVertex2f(GLfloat x, GLfloat y) { record_call("glVertex2f", {x, y}); }
-
-void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { record_call("glVertex3f", {x, y, z}); }
-
-void glReadBuffer(GLenum mode) { record_call("glReadBuffer", {double(mode)}); }
-
-void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type,
-                  GLvoid *pixels) {
-  record_call("glReadPixels",
-              {double(x), double(y), double(width), double(height), double(format), double(type)},
-              pixels);
-  if (fake::read_pixels_source && pixels && width > 0 && height > 0) {
-    std::memcpy(pixels, fake::read_pixels_source, size_t(width) * size_t(height) * 4);
-  }
-}
+void glTexCoord2f(GLfloat s, GLfloat t) { gl.texcoord[0] = s, gl.texcoord[1] = t; }
+void glVertex2f(GLfloat x, GLfloat y) { vertex(x, y, 0); }
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { vertex(x, y, z); }

@@ -1,53 +1,44 @@
-// Test doubles of the SDL 1.2 functions the engine calls. Each records itself
-// and answers from the scripted state in fake_sdl.h.
 #include "tests/doubles/fake_sdl.h"
 
 #include <SDL_syswm.h>
 
+#include <cstdio>
 #include <cstring>
-
-#include "tests/doubles/recorder.h"
 
 namespace fake {
 
-uint32_t ticks = 0;
-uint32_t ticks_per_read = 0;
+SdlRecord sdl;
+uint32_t ticks, ticks_per_read;
 uint8_t keys[SDLK_LAST];
-int mod = 0;
-int mouse_x = 0, mouse_y = 0;
-uint8_t mouse_buttons = 0;
-int relative_x = 0, relative_y = 0;
-void (*on_swap)(int swaps) = nullptr;
-int swaps = 0;
-int wm_info_result = 0;
-SDL_Rect **list_modes_result = nullptr;
-int init_result = 0;
-bool video_mode_fails = false;
+int mod, mouse_x, mouse_y, relative_x, relative_y;
+uint8_t mouse_buttons;
+int init_result, wm_info_result;
+bool video_mode_fails;
+SDL_Rect **listed_modes;
+void (*on_swap)(int swaps);
 
 namespace {
 constexpr int QUEUE_SIZE = 1024;
 SDL_Event queue[QUEUE_SIZE];
-int queue_head = 0;
-int queue_tail = 0;
-SDL_Surface screen_surface;  // what SDL_SetVideoMode hands back
-constexpr int TICK_SCRIPT_SIZE = 64;
-uint32_t tick_script[TICK_SCRIPT_SIZE];
-int tick_script_next = 0;
-int tick_script_count = 0;
+int queue_head, queue_tail;
+uint32_t tick_script[64];
+int script_next, script_count;
+int pumped_x, pumped_y;  // the mouse position as of the last pump
+uint8_t pumped_buttons;
+
+void pump() {
+  pumped_x = mouse_x;
+  pumped_y = mouse_y;
+  pumped_buttons = mouse_buttons;
+}
 }  // namespace
 
 void script_ticks(std::initializer_list<uint32_t> values) {
-  tick_script_next = 0;
-  tick_script_count = 0;
-  for (uint32_t value : values) {
-    if (tick_script_count < TICK_SCRIPT_SIZE) tick_script[tick_script_count++] = value;
-  }
+  script_next = script_count = 0;
+  for (uint32_t value : values) tick_script[script_count++ % 64] = value;
 }
 
-void push_event(const SDL_Event &event) {
-  queue[queue_tail % QUEUE_SIZE] = event;
-  ++queue_tail;
-}
+void push_event(const SDL_Event &event) { queue[queue_tail++ % QUEUE_SIZE] = event; }
 
 void push_quit() {
   SDL_Event event{};
@@ -58,43 +49,33 @@ void push_quit() {
 void push_active(int gain, int state) {
   SDL_Event event{};
   event.type = SDL_ACTIVEEVENT;
-  event.active.gain = static_cast<Uint8>(gain);
-  event.active.state = static_cast<Uint8>(state);
+  event.active.gain = Uint8(gain);
+  event.active.state = Uint8(state);
   push_event(event);
 }
 
 void push_button_down(int button) {
   SDL_Event event{};
   event.type = SDL_MOUSEBUTTONDOWN;
-  event.button.button = static_cast<Uint8>(button);
-  push_event(event);
-}
-
-void push_key_down(int key) {
-  SDL_Event event{};
-  event.type = SDL_KEYDOWN;
-  event.key.keysym.sym = static_cast<SDLKey>(key);
+  event.button.button = Uint8(button);
   push_event(event);
 }
 
 int pending_events() { return queue_tail - queue_head; }
 
-void reset() {
-  ticks = 0;
-  ticks_per_read = 0;
+void reset_sdl() {
+  sdl = SdlRecord{};
+  std::memset(sdl.gl_attributes, -1, sizeof sdl.gl_attributes);
+  ticks = ticks_per_read = 0;
   std::memset(keys, 0, sizeof keys);
-  mod = 0;
-  mouse_x = mouse_y = 0;
+  mod = mouse_x = mouse_y = relative_x = relative_y = 0;
   mouse_buttons = 0;
-  relative_x = relative_y = 0;
-  on_swap = nullptr;
-  swaps = 0;
-  wm_info_result = 0;
-  list_modes_result = nullptr;
-  init_result = 0;
+  init_result = wm_info_result = 0;
   video_mode_fails = false;
-  queue_head = queue_tail = 0;
-  tick_script_next = tick_script_count = 0;
+  listed_modes = nullptr;
+  on_swap = nullptr;
+  queue_head = queue_tail = script_next = script_count = 0;
+  pump();
 }
 
 }  // namespace fake
@@ -102,125 +83,97 @@ void reset() {
 using namespace fake;
 
 int SDL_Init(Uint32 flags) {
-  record_call("SDL_Init", {double(flags)});
+  sdl.init_flags = flags;
   return init_result;
 }
 
-void SDL_Quit(void) { record_call("SDL_Quit", {}); }
-
-int SDL_ShowCursor(int toggle) {
-  record_call("SDL_ShowCursor", {double(toggle)});
-  return 0;
+void SDL_Quit(void) {
+  ++sdl.quits;
+  sdl.quit_while_iconified = sdl.iconified;
 }
 
+int SDL_ShowCursor(int toggle) { return sdl.cursor = toggle; }
+
 void SDL_WM_SetCaption(const char *title, const char *icon) {
-  static char last_title[256];
-  static char last_icon[256];
-  std::strncpy(last_title, title ? title : "", sizeof last_title - 1);
-  std::strncpy(last_icon, icon ? icon : "", sizeof last_icon - 1);
-  record_call("SDL_WM_SetCaption", {}, last_title);
-  record_call("SDL_WM_SetCaption.icon", {}, last_icon);
+  std::snprintf(sdl.caption, sizeof sdl.caption, "%s", title ? title : "");
+  std::snprintf(sdl.icon_caption, sizeof sdl.icon_caption, "%s", icon ? icon : "");
 }
 
 int SDL_GL_SetAttribute(SDL_GLattr attr, int value) {
-  record_call("SDL_GL_SetAttribute", {double(attr), double(value)});
+  if (attr >= 0 && attr <= SDL_GL_SWAP_CONTROL) sdl.gl_attributes[attr] = value;
   return 0;
 }
 
 SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
-  record_call("SDL_SetVideoMode", {double(width), double(height), double(bpp), double(flags)});
-  screen_surface.w = width;
-  screen_surface.h = height;
-  return video_mode_fails ? nullptr : &screen_surface;
+  static SDL_Surface screen;
+  ++sdl.mode_sets;
+  sdl.mode_width = screen.w = width;
+  sdl.mode_height = screen.h = height;
+  sdl.mode_bpp = bpp;
+  sdl.mode_flags = flags;
+  return video_mode_fails ? nullptr : &screen;
 }
 
 void SDL_GL_SwapBuffers(void) {
-  record_call("SDL_GL_SwapBuffers", {});
-  ++swaps;
-  if (on_swap) {
-    on_swap(swaps);
-  }
+  ++sdl.swaps;
+  if (on_swap) on_swap(sdl.swaps);
 }
 
-int SDL_WM_IconifyWindow(void) {
-  record_call("SDL_WM_IconifyWindow", {});
-  return 1;
-}
+int SDL_WM_IconifyWindow(void) { return sdl.iconified = true; }
 
-SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode) {
-  record_call("SDL_WM_GrabInput", {double(mode)});
-  return mode;
-}
+SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode) { return SDL_GrabMode(sdl.grab = mode); }
 
 Uint32 SDL_GetTicks(void) {
-  if (tick_script_next < tick_script_count) {
-    ticks = tick_script[tick_script_next++];
-  }
-  record_call("SDL_GetTicks", {double(ticks)});
-  Uint32 now = ticks;
+  if (script_next < script_count) ticks = tick_script[script_next++];
+  const Uint32 now = ticks;
   ticks += ticks_per_read;
   return now;
 }
 
 void SDL_Delay(Uint32 ms) {
-  record_call("SDL_Delay", {double(ms)});
+  ++sdl.delays;
+  sdl.delayed_ms += ms;
   ticks += ms;
 }
 
 int SDL_PollEvent(SDL_Event *event) {
-  if (queue_head == queue_tail) {
-    record_call("SDL_PollEvent", {0});
-    return 0;
-  }
-  const SDL_Event &next = queue[queue_head % QUEUE_SIZE];
-  ++queue_head;
-  record_call("SDL_PollEvent", {1, double(next.type)});
-  if (event) {
-    *event = next;
-  }
+  pump();
+  if (queue_head == queue_tail) return 0;
+  const SDL_Event &next = queue[queue_head++ % QUEUE_SIZE];
+  if (event) *event = next;
   return 1;
 }
 
-void SDL_PumpEvents(void) { record_call("SDL_PumpEvents", {}); }
+void SDL_PumpEvents(void) { pump(); }
 
 Uint8 *SDL_GetKeyState(int *numkeys) {
-  record_call("SDL_GetKeyState", {});
-  if (numkeys) {
-    *numkeys = SDLK_LAST;
-  }
+  if (numkeys) *numkeys = SDLK_LAST;
   return keys;
 }
 
-SDLMod SDL_GetModState(void) {
-  record_call("SDL_GetModState", {double(mod)});
-  return static_cast<SDLMod>(mod);
-}
+SDLMod SDL_GetModState(void) { return SDLMod(mod); }
 
 Uint8 SDL_GetMouseState(int *x, int *y) {
-  record_call("SDL_GetMouseState", {double(mouse_x), double(mouse_y)});
-  if (x) *x = mouse_x;
-  if (y) *y = mouse_y;
-  return mouse_buttons;
+  if (x) *x = pumped_x;
+  if (y) *y = pumped_y;
+  return pumped_buttons;
 }
 
 Uint8 SDL_GetRelativeMouseState(int *x, int *y) {
-  record_call("SDL_GetRelativeMouseState", {double(relative_x), double(relative_y)});
   if (x) *x = relative_x;
   if (y) *y = relative_y;
-  return mouse_buttons;
+  return pumped_buttons;
 }
 
-SDL_Rect **SDL_ListModes(SDL_PixelFormat *format, Uint32 flags) {
-  record_call("SDL_ListModes", {double(flags)}, format);
-  return list_modes_result;
+SDL_Rect **SDL_ListModes(SDL_PixelFormat *, Uint32 flags) {
+  sdl.listed_mode_flags = flags;
+  return listed_modes;
 }
 
+// A window record without a display: enough to take the success path.
 int SDL_GetWMInfo(SDL_SysWMinfo *info) {
-  record_call("SDL_GetWMInfo", {double(info->version.major), double(info->version.minor),
-                                double(info->version.patch)});
   if (wm_info_result > 0) {
-    // A window record with no display: enough to take the success path.
-    SDL_version asked = info->version;
+    const SDL_version asked = info->version;
     std::memset(info, 0, sizeof *info);
     info->version = asked;
     info->subsystem = SDL_SYSWM_X11;

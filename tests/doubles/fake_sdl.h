@@ -1,6 +1,5 @@
-// Scripted state behind the SDL test doubles: a millisecond clock, key,
-// modifier and mouse state, an event queue, and hooks that run at each buffer
-// swap so a test can script frame by frame.
+// The SDL test double: a scripted clock, keys, mouse and event queue in, and
+// what the engine asked of the platform out, kept as state.
 #pragma once
 
 #include <SDL.h>
@@ -10,41 +9,49 @@
 
 namespace fake {
 
-extern uint32_t ticks;            // what SDL_GetTicks returns
-extern uint32_t ticks_per_read;   // added to ticks after every SDL_GetTicks
-// Values the next SDL_GetTicks calls return, in order, before `ticks` takes over
-// again (it is set to each scripted value as it is read).
-void script_ticks(std::initializer_list<uint32_t> values);
-extern uint8_t keys[SDLK_LAST];   // what SDL_GetKeyState returns
-extern int mod;                   // what SDL_GetModState returns
-extern int mouse_x, mouse_y;      // window pixels
-extern uint8_t mouse_buttons;     // SDL_BUTTON masks
-extern int relative_x, relative_y;
+// What the engine asked of SDL, as it stands now.
+struct SdlRecord {
+  uint32_t init_flags;
+  int quits;
+  int cursor = -1;  // the last SDL_ShowCursor argument
+  char caption[64], icon_caption[64];
+  int gl_attributes[SDL_GL_SWAP_CONTROL + 1];  // -1 where never requested
+  int mode_width, mode_height, mode_bpp;       // the last video mode set
+  uint32_t mode_flags;
+  int mode_sets;
+  bool iconified;             // the window was minimised
+  bool quit_while_iconified;  // SDL_Quit came after the window was minimised
+  int grab = -1;              // the last input grab requested
+  int delays;                 // SDL_Delay calls, and their sum
+  uint32_t delayed_ms;
+  int swaps;
+  uint32_t listed_mode_flags;
+};
+extern SdlRecord sdl;
 
-// The queue SDL_PollEvent drains.
+// The platform's side.
+extern uint32_t ticks;           // what SDL_GetTicks returns
+extern uint32_t ticks_per_read;  // added to ticks after every SDL_GetTicks
+// Readings the next SDL_GetTicks calls give, in order; `ticks` takes over after.
+void script_ticks(std::initializer_list<uint32_t> values);
+extern uint8_t keys[SDLK_LAST];
+extern int mod;
+// The mouse as the device has it; SDL_GetMouseState reports it as of the last
+// SDL_PumpEvents or SDL_PollEvent, as SDL does.
+extern int mouse_x, mouse_y, relative_x, relative_y;
+extern uint8_t mouse_buttons;
+extern int init_result;          // SDL_Init's answer
+extern bool video_mode_fails;    // SDL_SetVideoMode gives no surface
+extern SDL_Rect **listed_modes;  // what SDL_ListModes returns
+extern int wm_info_result;       // SDL_GetWMInfo's answer; the record has no display
+extern void (*on_swap)(int swaps);  // runs at the end of every buffer swap
+
 void push_event(const SDL_Event &event);
 void push_quit();
 void push_active(int gain, int state);
 void push_button_down(int button);
-void push_key_down(int key);
 int pending_events();
 
-// Called at the end of every SDL_GL_SwapBuffers with the number of swaps so far.
-extern void (*on_swap)(int swaps);
-extern int swaps;
-
-// SDL_GetWMInfo fails unless a test sets this. (The native window record is
-// left out: SDL_syswm.h brings in X11, whose Font type clashes with ours.)
-extern int wm_info_result;
-
-// SDL_ListModes returns this (null: no mode).
-extern SDL_Rect **list_modes_result;
-
-// SDL_Init's result, and whether SDL_SetVideoMode gives no surface.
-extern int init_result;
-extern bool video_mode_fails;
-
-// Back to the state of program start.
-void reset();
+void reset_sdl();  // program start
 
 }  // namespace fake

@@ -1,0 +1,117 @@
+#include "tests/support/engine_test.h"
+
+#include <png.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "app/world.h"
+#include "files/streams.h"
+#include "gfx/font.h"
+#include "gfx/text.h"
+#include "gfx/texture.h"
+#include "gui/widgets.h"
+#include "input/events.h"
+#include "input/key_names.h"
+#include "input/keyboard_mouse.h"
+#include "video/video_mode.h"
+
+static_assert(PNG_FORMAT_RGBA == 3, "the default of write_png");
+
+template <typename T>
+void zero(T &global) {
+  std::memset(static_cast<void *>(&global), 0, sizeof global);
+}
+
+void reset_engine_state() {
+  fake::reset_sdl();
+  fake::reset_gl();
+  for (int slot = 0; slot < TEXTURE_SLOT_COUNT; ++slot) {
+    for (uint32_t *level : textures[slot].pixels) std::free(level);
+    textures[slot] = TextureSlot{};
+    textures[slot].gl_name = uint32_t(slot + 1);
+  }
+  fake::gl.names_generated = TEXTURE_SLOT_COUNT;
+  image_cache_name[0] = '\0';
+  image_cache.width = image_cache.height = 0;
+  zero(fonts);
+  current_font = 0;
+  fonts[0].view_width = VIEW_WIDTH;
+  fonts[0].view_height = VIEW_HEIGHT;
+  video = VIDEO_DEFAULTS;
+  zero(video_defaults);
+  joystick_enabled = 0;
+  zero(key_state), zero(key_state_prev), zero(mouse), zero(mouse_prev), zero(key_names);
+  mod_state = quit_requested = app_inactive = video_mode_count = 0;
+  zero(widgets), zero(edit_text), zero(shown_text);
+  widget_count = current_widget = keyboard_captured = declaration_dropped = 0;
+  edit_caret = edit_anchor = edit_overwrite = 0;
+  zero(text_buffer), zero(number_buffer);
+  zero(tile_map), zero(player), zero(camera);
+  goal_reached = 0;
+  file_select_byte_order();
+  current_file = nullptr;
+}
+
+void EngineTest::SetUp() {
+  reset_engine_state();
+  previous_dir_ = std::filesystem::current_path().string();
+  std::string pattern = (std::filesystem::temp_directory_path() / "quillary-test-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  work_dir_ = pattern;
+  std::filesystem::current_path(work_dir_);
+}
+
+void EngineTest::TearDown() {
+  std::filesystem::current_path(previous_dir_);
+  std::filesystem::remove_all(work_dir_);
+  reset_engine_state();
+}
+
+bool write_png(const std::string &path, int width, int height, const std::vector<uint32_t> &words,
+               unsigned png_format) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = png_uint_32(width);
+  image.height = png_uint_32(height);
+  image.format = png_format;
+  std::vector<uint8_t> samples, palette;
+  if (png_format & PNG_FORMAT_FLAG_COLORMAP) {  // one palette entry per distinct word
+    std::vector<uint32_t> entries;
+    for (uint32_t word : words) {
+      auto at = std::find(entries.begin(), entries.end(), word);
+      samples.push_back(uint8_t(at - entries.begin()));
+      if (at == entries.end()) entries.push_back(word);
+    }
+    for (uint32_t word : entries)
+      for (int shift = 24; shift >= 0; shift -= 8) palette.push_back(uint8_t(word >> shift));
+    image.colormap_entries = png_uint_32(entries.size());
+  } else {
+    const int channels = int(PNG_IMAGE_SAMPLE_CHANNELS(png_format));
+    for (uint32_t word : words)
+      for (int c = 0; c < channels; ++c) samples.push_back(uint8_t(word >> (24 - 8 * c)));
+  }
+  const bool written = png_image_write_to_file(&image, path.c_str(), 0, samples.data(), 0,
+                                               palette.empty() ? nullptr : palette.data());
+  png_image_free(&image);
+  return written;
+}
+
+bool write_bmp(const std::string &path, int width, int height, const std::vector<uint32_t> &words) {
+  const int row = (width * 3 + 3) & ~3;
+  const uint32_t header[] = {uint32_t(54 + row * height), 0, 54, 40, uint32_t(width),
+                             uint32_t(height), 1 | 24 << 16, 0, uint32_t(row * height), 0, 0, 0, 0};
+  std::ofstream file(path, std::ios::binary);
+  file.write("BM", 2).write(reinterpret_cast<const char *>(header), sizeof header);
+  for (int y = height - 1; y >= 0; --y) {
+    std::vector<char> bytes(size_t(row), 0);
+    for (int x = 0; x < width; ++x)
+      for (int c = 0; c < 3; ++c) bytes[size_t(x * 3 + c)] = char(words[size_t(y * width + x)] >> (8 + 8 * c));
+    file.write(bytes.data(), row);
+  }
+  return bool(file);
+}

@@ -1,0 +1,33 @@
+// The fixture every unit test starts from: the engine's global tables as at
+// program start (texture buffers freed), the video mode and font 0's view as
+// start-up leaves them, texture names 1 to 1024 in slot order, fresh doubles,
+// and an empty working folder of the test's own, removed afterwards with the
+// old working folder restored.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/doubles/fake_gl.h"
+#include "tests/doubles/fake_sdl.h"
+
+void reset_engine_state();
+
+class EngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+ private:
+  std::string work_dir_, previous_dir_;
+};
+
+// Image files for the loaders, from 0xRRGGBBAA words, top row first: PNG in
+// the sample layout given (PNG_FORMAT_RGBA, _RGB, _GRAY from the red byte, or
+// _RGBA_COLORMAP, paletted), and 24-bit BMP, which stores blue, green, red.
+bool write_png(const std::string &path, int width, int height, const std::vector<uint32_t> &words,
+               unsigned png_format = 3 /* PNG_FORMAT_RGBA */);
+bool write_bmp(const std::string &path, int width, int height, const std::vector<uint32_t> &words);
