@@ -1,7 +1,6 @@
-// The main loop. Each frame is drawn from the state the previous frame's steps
-// left, with this frame's input; then the clock decides how many 10 ms steps
-// run. The loop ends, before a frame and never inside one, once Escape has
-// pressed the quit button or the platform has asked to quit.
+// The main loop: draw with this frame's input, then run the 10 ms steps the
+// clock calls for. Quitting is tested only between frames, so a frame that has
+// started always finishes, its steps included.
 #include "app/game_loop.h"
 
 #include <GL/gl.h>
@@ -51,10 +50,11 @@ bool loop_should_end() { return widgets[QUIT_BUTTON].pressed || quit_requested; 
 
 }  // namespace
 
-// The first two steps catch up in exact 10 ms increments, so a remainder
-// carries over; the third sets last_tick to the present, dropping whatever lies
-// beyond; a fourth runs only when the third itself took 10 ms or more. The
-// unsigned difference survives the clock's wrap-around.
+// Steps 1 and 2 move last_tick on by exactly TICK_MS, so time short of a
+// whole tick is kept for the next frame. Step 3 resets last_tick to now: when
+// we are far behind, the backlog is thrown away rather than chased, and a 4th
+// step happens only if step 3 itself took a full tick. Unsigned subtraction
+// keeps the test right when the millisecond counter wraps.
 int game_run_steps(uint32_t *last_tick) {
   int steps = 0;
   while (SDL_GetTicks() - *last_tick >= TICK_MS && steps < MAX_STEPS_PER_FRAME) {

@@ -7,8 +7,8 @@
 constexpr uint32_t TICK_MS = 10;  // game time per simulation step
 constexpr int MAX_STEPS_PER_FRAME = 4;
 
-// Sets up the world, loads the level and runs frames until Escape or a quit
-// request ends the loop.
+// Plays the game: builds the world, reads the level file, then keeps drawing
+// frames until Escape or a quit event.
 void game_run();
 
 // Runs the simulation steps the clock calls for after a frame, at most

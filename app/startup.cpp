@@ -1,7 +1,6 @@
-// Start-up and shut-down: byte order, video settings, SDL, the window and its
-// OpenGL context, texture names, the font, the pointer image and the key
-// names, in that order; then the game; then the window is minimised and SDL
-// shut down. Only SDL's start and the first video mode are checked.
+// Program start and exit. Order matters: the stream functions are picked before
+// any file is read, and the GL context exists before texture names are made.
+// Only SDL_Init and the first video mode are checked for failure.
 #include "app/startup.h"
 
 #include <GL/gl.h>

@@ -4,7 +4,6 @@
 constexpr const char *WINDOW_CAPTION = "Quillary";
 constexpr const char *ICON_CAPTION = "SDL";
 
-// Brings the program up, runs the game until the player ends it and shuts SDL
-// down. The program's main calls it; returns the exit status: 0, or 1 when
-// SDL cannot start or the window cannot be opened.
+// The whole program, called from main. Returns the exit status: 1 if SDL or
+// the window failed to come up, otherwise 0 once the player has quit.
 int game_main();

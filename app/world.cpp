@@ -51,7 +51,7 @@ void run(float *vx) {
   if (key_state[KEY_RIGHT] && *vx < RUN_SPEED_MAX) *vx += RUN_ACCEL;
 }
 
-// Space held jumps again on the first step after every landing.
+// No edge test: holding Space jumps again as soon as a foot lands.
 void jump() {
   if (key_state[KEY_SPACE] && player.on_ground == 1) {
     player.velocity.y = JUMP_SPEED;
@@ -99,18 +99,17 @@ void probe_right_side() {
   player.velocity.x = 0;
 }
 
-// The camera moves only when the player is more than CAMERA_SLACK from its
-// centre, and then just enough to bring the distance back.
+// The camera lags: it stays put while the player is within CAMERA_SLACK of it
+// on this axis and, past that, moves only by the excess.
 void follow(float target, float *camera_axis) {
   if (target - CAMERA_SLACK > *camera_axis) *camera_axis = target - CAMERA_SLACK;
   if (target + CAMERA_SLACK < *camera_axis) *camera_axis = target + CAMERA_SLACK;
 }
 
-// A short file stores the tiles it holds in full and the rest keep their
-// set-up values. Tiles are read one by one and stored only when whole: fread
-// may leave the bytes of a last, partial element in its buffer, while the
-// swapping reader of a big-endian host leaves them out, and the same file
-// must give the same map on both.
+// One tile per read, stored only if it arrived whole, so a truncated file
+// leaves the remaining tiles as game_init_world made them. A single bulk fread
+// could copy the stray bytes of a cut-off last tile, which the big-endian
+// swapper never does; going one at a time keeps both hosts' maps identical.
 void read_tiles() {
   for (int i = 0; i < MAP_SIZE * MAP_SIZE; ++i) {
     int32_t value;

@@ -1,6 +1,6 @@
-// The game itself: the tile level and its file, the player square that runs,
-// falls and jumps through it, the goal tile and the camera that follows.
-// World units are tiles, y grows upward, row 0 is the bottom of the level.
+// Game state: the 256 by 256 tile level, the player square and the camera
+// that keeps it in view. Everything here is measured in tiles, y up, with
+// row 0 at the bottom of the map.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +11,9 @@ constexpr int MAP_SIZE = 256;  // tiles per side
 constexpr const char *LEVEL_FILE = "level01.lvl";
 constexpr int32_t LEVEL_VERSION = 1;  // the only version that is loaded
 
-constexpr float RUN_ACCEL = 0.003f;        // per step while an arrow key is held
+constexpr float RUN_ACCEL = 0.003f;        // added to vx each step an arrow is down
 constexpr float RUN_SPEED_MAX = 0.1f;      // a held key adds nothing beyond this
-constexpr float GRAVITY = 0.002f;          // taken from vy every step
+constexpr float GRAVITY = 0.002f;          // subtracted from vy each step, grounded or not
 constexpr float JUMP_SPEED = 0.125f;
 constexpr float GROUND_FRICTION = 0.975f;  // on vx for every floor probe that fires
 constexpr float FOOT_OFFSET = 0.4f;        // floor probes sit this far left and right of the centre
@@ -30,11 +30,11 @@ struct TileMap {
 struct Player {
   Vec2 position;  // centre, tiles
   Vec2 velocity;  // tiles per step, y up
-  int32_t on_ground;  // a floor probe fired in the last step
+  int32_t on_ground;  // 1 if a foot touched ground during the latest step
 };
 
 struct Camera {
-  Vec3 position;  // z is the eye's height above the tile plane
+  Vec3 position;  // z is how high the eye sits over the tiles; only x, y move
   Mat3 orientation;
 };
 

@@ -1,6 +1,6 @@
 // Cost of one line of formatted text at the character limit: expansion alone,
 // and expansion with measuring, alignment and the quad batch, with the GL
-// recorder off (the calls still go through the doubles) and on.
+// double's picture off (the calls still go through the doubles) and on.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -11,7 +11,6 @@
 #include "gfx/text.h"
 #include "gfx/texture.h"
 #include "tests/doubles/fake_gl.h"
-#include "tests/doubles/recorder.h"
 
 namespace {
 
@@ -97,18 +96,17 @@ BENCHMARK(BM_ExpandText);
 void draw_line(benchmark::State &state, bool recording) {
   set_up_font();
   fake::reset_gl();
-  recorder_clear();
-  recorder_enabled = recording;
+  fake::gl_recording = recording;
   const Line line = make_line();
   for (auto _ : state) {
-    recorder_clear();
+    fake::quad_count = 0;
     gfx_draw_text_values(line.format.c_str(), 320, 240, 24, ALIGN_CENTER_X | ALIGN_CENTER_Y, 1,
                          1, 1, 1, line.values.data(), static_cast<int>(line.values.size()));
     benchmark::ClobberMemory();
   }
   const int drawn = gfx_expand_text(line.format.c_str(), line.values.data(),
                                     static_cast<int>(line.values.size()));
-  recorder_enabled = true;
+  fake::gl_recording = true;
   report_per_character(state, drawn);
 }
 

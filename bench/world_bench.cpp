@@ -2,8 +2,8 @@
 // player running and jumping through the shipped level; the world pass, which
 // visits all 65,536 cells and draws a quad for each solid one, on an empty
 // map, on the shipped level and on a level of 3,000 solid tiles; and, for
-// start-up, reading the shipped level. The GL calls go to the doubles with the
-// recorder off, so what is measured is the engine's side of each call, not the
+// start-up, reading the shipped level. The GL calls go to the doubles with their
+// picture off, so what is measured is the engine's side of each call, not the
 // driver's.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -14,7 +14,8 @@
 #include "app/world.h"
 #include "files/streams.h"
 #include "input/keyboard_mouse.h"
-#include "tests/doubles/doubles.h"
+#include "tests/doubles/fake_gl.h"
+#include "tests/doubles/fake_sdl.h"
 
 namespace {
 
@@ -58,8 +59,9 @@ void make_dense_level(int target) {
 }
 
 void quiet_doubles() {
-  doubles_reset();
-  recorder_enabled = false;
+  fake::reset_sdl();
+  fake::reset_gl();
+  fake::gl_recording = false;
 }
 
 void report_tiles(benchmark::State &state) {
@@ -77,7 +79,7 @@ void draw_world(benchmark::State &state) {
     game_draw_world();
     benchmark::ClobberMemory();
   }
-  recorder_enabled = true;
+  fake::gl_recording = true;
   report_tiles(state);
 }
 
@@ -121,7 +123,7 @@ void BM_GameStep(benchmark::State &state) {
     game_step();
     benchmark::DoNotOptimize(player);
   }
-  recorder_enabled = true;
+  fake::gl_recording = true;
   std::memset(key_state, 0, sizeof key_state);
 }
 BENCHMARK(BM_GameStep);

@@ -1,7 +1,6 @@
-// Binary files store every multi-byte number little-endian. Reads and writes
-// go through stream_read and stream_write, chosen once at start-up: the C
-// library's fread and fwrite on a little-endian host, the swapping functions
-// below on a big-endian one. Callers always pass the element size.
+// Byte-order-neutral binary I/O. Files are little-endian; stream_read and
+// stream_write are fread/fwrite, or byte-swapping versions on big-endian hosts.
+// Always pass the real element size: it is the unit the swap reverses.
 #pragma once
 
 #include <cstddef>

@@ -35,7 +35,7 @@ bool usable_font_image(const TextureSlot &t) {
   return t.pixels[0] && t.width == t.height && t.width >= MIN_FONT_WIDTH;
 }
 
-// The top left cell of the image; the buffer is bottom row first.
+// Cell 0 is top left in the picture, so it lives in the buffer's last c rows.
 void whiten_cell_zero(TextureSlot &t, int c) {
   for (int row = t.height - c; row < t.height; ++row) {
     for (int column = 0; column < c; ++column) {
@@ -90,8 +90,8 @@ void set_glyph_window(float (&corners)[4][2], int code, float r, const CellGeome
   set_corner(corners[3], left, bottom, g);
 }
 
-// All four corners on the centre of the white cell, so the character samples
-// a single white texel.
+// Character 0 is for solid fills: its window shrinks to one point in the
+// middle of the whitened cell, so every fragment samples pure white.
 void set_solid_window(float (&corners)[4][2], const CellGeometry &g) {
   const float half = g.size * 0.5f;
   for (float(&corner)[2] : corners) {

@@ -1,5 +1,6 @@
-// Bitmap fonts built from a 16 by 16 grid of character cells. Advances are
-// measured from the image's alpha, so the font file carries no metrics.
+// Bitmap fonts: one image cut into 16 x 16 cells, a cell per character code.
+// Advances are measured from the image's alpha, so the font file carries no
+// metrics.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +16,8 @@ struct Font {
   int32_t view_height;
   int32_t texture_slot;   // texture slot of the font image
   int32_t pointer_image;  // this frame's pointer: slot POINTER_TEXTURE_SLOT + pointer_image
-  float advance[256];     // width of each character in multiples of the text size
-  float texcoord[256][4][2];  // s, t of top left, top right, bottom right, bottom left
+  float advance[256];     // per character, in units of the text size
+  float texcoord[256][4][2];  // s, t per corner, clockwise from the top left
 };
 
 extern Font fonts[FONT_COUNT];

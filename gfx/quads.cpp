@@ -9,8 +9,8 @@
 
 namespace {
 
-// The whole image upright in the overlay: buffers are bottom row first, so
-// t = 1 is the image's top row.
+// Maps the whole image upright for y-down drawing: rows are stored bottom-up,
+// so the picture's top is at t = 1.
 constexpr float FULL_IMAGE_UV[8] = {0, 1, 1, 1, 1, 0, 0, 0};
 
 bool valid_slot(int slot) { return slot >= 0 && slot < TEXTURE_SLOT_COUNT; }

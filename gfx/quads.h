@@ -2,8 +2,9 @@
 // whatever coordinates the current projection sets up.
 #pragma once
 
-// Alignment flags, shared by quads, text and widget declarations. The centring
-// flag wins over the right or bottom flag on the same axis.
+// Alignment flags for quads, text and widgets: they say which point of the
+// rectangle the anchor is. With both centring and right/bottom set on one
+// axis, centring is used.
 constexpr int ALIGN_CENTER_X = 1;
 constexpr int ALIGN_RIGHT = 2;
 constexpr int ALIGN_CENTER_Y = 4;
@@ -21,5 +22,5 @@ void gfx_draw_quad_uv(int slot, float x, float y, float w, float h, int flags, f
                       float b, float a, const float *uv);
 void gfx_draw_rect_outline(float x, float y, float w, float h, int flags, float r, float g,
                            float b, float a);
-// The current pointer image as a square of side 2 * half_size centred on (x, y).
+// This frame's pointer image centred on (x, y), reaching half_size each way.
 void gfx_draw_pointer(float x, float y, float half_size, float r, float g, float b, float a);

@@ -1,6 +1,6 @@
-// One line of formatted text in the current font: the format is expanded into
-// text_buffer, measured with the font's advances, aligned on the anchor and
-// drawn as one textured quad per character inside a single quad batch.
+// Drawing one line of formatted text with the current font. The format is
+// expanded into text_buffer first so the line can be measured and aligned
+// before drawing; the characters then go out in one glBegin/glEnd batch.
 //
 // Values arrive typed and counted, so an escape can tell a missing value from
 // a present one: an escape with nothing left to take is shown as written, and
@@ -80,8 +80,8 @@ double value_as_real(const TextArg &value) {
 // ---------------------------------------------------------------------------
 // Conversions into number_buffer, one per escape.
 
-// Compared and divided as a signed value, so negative numbers are never
-// grouped and the leading group takes everything above the millions.
+// Signed on purpose: negative values fail both thresholds and print without
+// commas. The leading group is not capped, so INT32_MAX gives 2147,483,647.
 void format_grouped(int32_t v) {
   if (v >= 1000000) {
     std::snprintf(number_buffer, TEXT_BUFFER_SIZE, "%d,%.3d,%.3d", v / 1000000, v / 1000 % 1000,
@@ -166,7 +166,7 @@ int append(int length, const char *piece) {
 // ---------------------------------------------------------------------------
 // Layout and drawing.
 
-// Corners in the font's order: top left, top right, bottom right, bottom left.
+// uv comes in Font::texcoord's corner order, clockwise from the top left.
 void emit_glyph(const float (&uv)[GLYPH_CORNERS][2], float left, float right, float top,
                 float bottom) {
   glTexCoord2f(uv[0][0], uv[0][1]);

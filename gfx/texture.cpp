@@ -25,8 +25,8 @@ bool valid_slot(int slot) { return slot >= 0 && slot < TEXTURE_SLOT_COUNT; }
 
 bool power_of_two(int n) { return n > 0 && ((n - 1) & n) == 0; }
 
-// The word whose bytes in memory are red, green, blue, alpha on a host of the
-// byte order host_big_endian names.
+// Packs the channels so the word's memory bytes come out R, G, B, A whatever
+// the host's byte order.
 uint32_t pack_pixel(uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
   if (host_big_endian) {
     return r << 24 | g << 16 | b << 8 | a;

@@ -1,6 +1,6 @@
-// Viewport, projection, camera and overlay set-up. Rectangles come in view
-// units (the current font's view size, y down) and are mapped onto the
-// window's pixels in integer arithmetic.
+// Viewport, 3D projection, camera and 2D overlay. Rectangles arrive in y-down
+// view units and are scaled to window pixels in 64-bit integer maths,
+// multiplying before dividing so no precision is lost to an early truncation.
 #include "gfx/view.h"
 
 #include <GL/gl.h>

@@ -1,6 +1,6 @@
-// Declaring widgets: each declaration fills widgets[widget_count] with a
-// complete set of per-frame values and adds 1 to widget_count. A declaration
-// always makes a WIDGET_BUTTON; gui_set turns it into something else.
+// Widget declarations. Each call fills widgets[widget_count], resetting every
+// per-frame field so nothing of last frame's widget there leaks through, and
+// bumps the count. All start as buttons; gui_set makes them anything else.
 #pragma once
 
 // A widget with the caller's rectangle; the caption sits at its centre.
@@ -9,5 +9,5 @@ void gui_add_box(const char *text, float x, float y, float width, float height, 
 // A widget whose rectangle is its text's extent in the current font.
 void gui_add_label(const char *text, float x, float y, float size, int align, float r, float g,
                    float b, float a);
-// A widget with every per-frame field at its blank value.
+// Holds an index with an empty widget: no caption, zero size, transparent.
 void gui_add_blank();

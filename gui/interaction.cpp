@@ -1,6 +1,6 @@
-// The interaction pass and the action pass, and the built-in toggle, radio and
-// slider actions. Widgets overlap freely: a click presses every enabled widget
-// under the pointer, and the highest index chooses the pointer image.
+// Hit testing, shortcuts and the action pass, plus the stock toggle, radio
+// and slider actions. There is no z-order: a click lands on every enabled
+// widget it hits, and the last one declared picks the pointer image.
 #include "gui/interaction.h"
 
 #include <cstdint>
@@ -35,8 +35,9 @@ void show_pointer_image(int32_t image) {
   }
 }
 
-// A new press of the left button releases every latch; a repeating shortcut
-// is released every pass and fires again while its key is held.
+// Any new left click clears every press latch before this frame's hits are
+// taken. Repeating shortcuts are cleared every frame so they can fire again
+// while held.
 void release_presses(bool left_went_down) {
   for (int i = 0; i < declared_count(); ++i) {
     if (left_went_down || widgets[i].repeat) {
@@ -45,7 +46,7 @@ void release_presses(bool left_went_down) {
   }
 }
 
-// Left and top edges are inside, right and bottom edges are not.
+// Half-open on both axes, so widgets that share an edge never both claim it.
 bool pointer_inside(const Widget &widget) {
   const float px = static_cast<float>(mouse.x);
   const float py = static_cast<float>(mouse.y);
@@ -54,9 +55,9 @@ bool pointer_inside(const Widget &widget) {
   return widget.x <= px && px < right && widget.y <= py && py < bottom;
 }
 
-// Key 0 means no shortcut, so a key the platform reports with code 0 presses
-// nothing. Without repeat the shortcut fires only on the frame its key goes
-// down; the modifier may have gone down at any time before.
+// Key 0 stands for "no shortcut", so a real key with code 0 can never be
+// bound. Normally only the down edge counts (up in the previous snapshot); the
+// modifier just has to be held, however long ago it went down.
 bool shortcut_fired(const Widget &widget) {
   if (keyboard_captured || widget.key <= 0 || !key_down(widget.key)) {
     return false;
@@ -206,8 +207,9 @@ void gui_action_radio() {
   widget->pressed = 0;
 }
 
-// Runs every frame of a drag; the drag ends on the first frame the left
-// button is found up, after that frame's value is stored.
+// Called each frame while the slider stays pressed. The value is written
+// before the button is checked, so the release frame still stores where the
+// pointer let go.
 void gui_action_slider() {
   Widget *widget = acting_widget();
   if (widget == nullptr) {

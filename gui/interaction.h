@@ -1,5 +1,6 @@
-// The interaction pass (hover, clicks, shortcuts, active state, highlight) and
-// the action pass, once per frame between the input snapshot and drawing.
+// gui_update handles hover, clicks, shortcuts and highlight for the widgets
+// declared so far, then lets pressed widgets run their actions. Call it once
+// a frame, after reading input and before drawing the widgets.
 #pragma once
 
 void gui_update();

@@ -1,7 +1,6 @@
-// The property setter: turns the most recently declared widget into a field,
-// toggle, radio choice or slider and gives it a shortcut, an action and the
-// rest. Values are passed as typed arguments and handed on with their count
-// and kinds, so a code never reads a value that was not passed.
+// gui_set configures the widget declared last: kind, shortcut, action and the
+// rest. Arguments travel with their count and types, so a code given too few
+// or the wrong kind of values is ignored instead of reading garbage.
 #pragma once
 
 #include <cstdint>
@@ -11,13 +10,13 @@
 
 enum PropertyCode : int {
   PROP_KEY = 1,            // int key code
-  PROP_MODIFIER_KEY = 2,   // int key code that must be down with the shortcut
+  PROP_MODIFIER_KEY = 2,   // int key code, held along with the shortcut
   PROP_FIELD_TEXT = 3,     // char buffer, int max length
   PROP_AREA_TEXT = 4,      // char buffer, int max length
   PROP_FIELD_INT = 5,      // int32 pointer, int max length
   PROP_FIELD_UINT = 6,     // uint32 pointer, int max length
   PROP_FIELD_FLOAT = 7,    // float pointer, int max length
-  PROP_ACTION = 8,         // function without arguments or result
+  PROP_ACTION = 8,         // void (*)() callback
   PROP_TOGGLE = 9,         // int32 pointer, int bits
   PROP_RADIO = 10,         // int32 pointer, int value
   PROP_REPEAT = 11,        // none

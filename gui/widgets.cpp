@@ -1,6 +1,6 @@
-// The widget table and the globals that go with it: the frame's declared
-// widgets, the action pass's cursor, the keyboard capture flag and the one
-// edit state shared by every text field.
+// Storage for the widget table, its counters and flags, and the edit state.
+// There is only one edit state because only one text field can be edited at
+// a time.
 #include "gui/widgets.h"
 
 #include <cstddef>

@@ -1,8 +1,6 @@
-// The immediate-mode widget layer. The table keeps no widget objects between
-// frames: each frame the caller sets widget_count to 0, declares its widgets in
-// a fixed order, and a widget is known only by its index. The few fields that
-// carry state from frame to frame (highlight, pressed, was_pressed and a
-// slider's min, max and step) belong to the index.
+// The immediate-mode widget layer, declared anew each frame in a fixed order
+// from widget_count 0. A widget is just its index, so what must persist
+// (highlight, press latches, a slider's min, max, step) lives in that record.
 #pragma once
 
 #include <cstdint>
@@ -68,8 +66,8 @@ struct Widget {
 };
 
 extern Widget widgets[MAX_WIDGETS];
-extern int32_t widget_count;       // widgets declared so far this frame
-extern int32_t current_widget;     // the widget whose action is running
+extern int32_t widget_count;       // records filled this frame; the next declaration's index
+extern int32_t current_widget;     // the action pass's position; stock actions work on it
 extern int32_t keyboard_captured;  // a text field took the keyboard: no shortcuts next frame
 extern int32_t declaration_dropped;  // the last declaration found the table full; gui_set skips it
 

@@ -14,8 +14,8 @@ struct VideoModeEntry {
   int32_t width, height, bpp;
 };
 
-extern int32_t quit_requested;  // set by a quit event, never cleared
-extern int32_t app_inactive;    // 1 from losing input focus until the next activation
+extern int32_t quit_requested;  // sticky: once set, the game loop ends
+extern int32_t app_inactive;    // 1 after focus is lost, until the app is reactivated
 extern VideoModeEntry video_modes[MAX_VIDEO_MODES];
 extern int32_t video_mode_count;
 

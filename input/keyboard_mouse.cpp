@@ -1,4 +1,5 @@
-// The keyboard and mouse snapshots, taken once per frame after the event pump.
+// Sampling the keyboard and mouse into the per-frame globals. Runs after the
+// event pump, whose queue drain is what brings SDL's key state up to date.
 #include "input/keyboard_mouse.h"
 
 #include <SDL.h>

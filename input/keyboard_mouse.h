@@ -1,11 +1,11 @@
-// Per-frame snapshots of the keyboard and the mouse. Game and GUI never see
-// input events: whether a key or button went down or up is found by
-// comparing this frame's snapshot with the previous frame's.
+// Keyboard and mouse state, sampled once a frame. Nothing above this layer
+// handles input events; "just pressed" and "just released" come from
+// comparing the current sample with the one before it.
 #pragma once
 
 #include <cstdint>
 
-constexpr int KEY_COUNT = 323;  // the SDL 1.2 key codes 0 to 322
+constexpr int KEY_COUNT = 323;  // one per SDLKey value below SDLK_LAST
 
 // Key codes the engine and the game look at.
 constexpr int KEY_BACKSPACE = 8;
@@ -27,11 +27,11 @@ struct MouseState {
   int32_t dx, dy;   // pixels moved since the last relative read
   int32_t left, right;
   int32_t left_released, right_released;  // up now, down in the previous snapshot
-  int32_t wheel_up, wheel_down;           // notches counted by the event pump, at most WHEEL_MAX
+  int32_t wheel_up, wheel_down;           // clicks tallied by the event pump, capped at WHEEL_MAX
 };
 static_assert(sizeof(MouseState) == 10 * sizeof(int32_t), "MouseState is ten int32 fields");
 
-extern uint8_t key_state[KEY_COUNT];       // 1 while the key is down in this snapshot
+extern uint8_t key_state[KEY_COUNT];       // 1 = held when this frame was sampled
 extern uint8_t key_state_prev[KEY_COUNT];  // the previous snapshot, folding included
 extern int32_t mod_state;                  // the platform's modifier mask for this frame
 extern MouseState mouse;

@@ -1,5 +1,5 @@
-// Two-component vectors. As with the 3D operations, every result is gathered
-// in locals and stored last, so an output may be the same object as an input.
+// 2D vectors, written like the 3D ones: compute into locals and store last,
+// so the output may alias an input.
 #include <cmath>
 
 #include "math/vecmath.h"

@@ -1,6 +1,6 @@
-// Three-component vectors and 3 by 3 matrices. Results are gathered in locals
-// and stored last, so any output may be the same object as an input. Dot and
-// cross products are summed in double to keep cancellation out of the floats.
+// 3D vectors and 3x3 matrices. Each function computes into locals and writes
+// its output last, which makes aliasing an input safe. Dot and cross products
+// are summed in double to keep cancellation out of the floats.
 #include <cmath>
 
 #include "math/vecmath.h"

@@ -1,9 +1,9 @@
-// Two- and three-component float vectors, 3 by 3 matrices and the
-// intersection tests used for collision queries.
+// Small float vector and 3x3 matrix maths, plus the intersection tests the
+// collision code relies on.
 //
-// Every function takes pointers to caller-owned values and writes its result
-// through the first pointer. Inputs are read completely before the result is
-// written, so the output may alias an input.
+// All arguments are pointers to the caller's values; the output is the first
+// one. Every input is read before the output is written, so passing the same
+// object as input and output is safe.
 #pragma once
 
 struct Vec2 {
@@ -58,14 +58,14 @@ void vec2_rotate(Vec2 *v, float angle);         // counter-clockwise, radians
 // segment going from the side n points to, to the other side, hits.
 int vec3_segment_plane(Vec3 *hit, const Vec3 *n, float *t, const Vec3 *start, const Vec3 *end,
                        const Vec3 *q);
-// Segment against the triangle p0 p1 p2 whose plane normal is n; edges count
-// as inside.
+// Segment start..end against triangle (p0, p1, p2); n must be that
+// triangle's plane normal. A hit exactly on an edge counts.
 int vec3_segment_triangle(Vec3 *hit, const Vec3 *n, float *t, const Vec3 *start, const Vec3 *end,
                           const Vec3 *p0, const Vec3 *p1, const Vec3 *p2);
-// A moving point's path start..end against the 2D segment a..b; n receives the
-// segment's normal.
+// Path of a moving point, start..end, against the line segment a..b; n gets
+// the segment's normal.
 int vec2_segment_segment(Vec2 *hit, Vec2 *n, float *t, const Vec2 *start, const Vec2 *end,
                          const Vec2 *a, const Vec2 *b);
-// A circle of radius around c against the 2D segment a..b.
+// Circle at c with the given radius against the line segment a..b.
 int vec2_circle_segment(Vec2 *closest, Vec2 *n, float *ratio, const Vec2 *c, const Vec2 *a,
                         const Vec2 *b, float radius);

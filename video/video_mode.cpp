@@ -16,8 +16,8 @@ struct GlAttribute {
 
 }  // namespace
 
-// Exactly 16 bits per pixel asks for 5-6-5 colour without alpha; every other
-// depth for 8 bits in each of the four channels.
+// A 16-bit mode gets 5-6-5 with no alpha, as that is all such a framebuffer
+// holds; any other depth asks for 8 bits per channel, alpha included.
 void game_request_gl_attributes() {
   const bool low_colour = video.bpp == 16;
   const GlAttribute attributes[] = {

@@ -21,9 +21,6 @@ float GlQuad::bottom() const { return std::max({corner[0].y, corner[1].y, corner
 
 namespace {
 
-constexpr int STACK_DEPTH = 8;
-double stacks[3][STACK_DEPTH][16];
-int stack_size[3];
 GLenum primitive;           // of the open glBegin, 0 outside one
 double transform[16];       // projection * modelview, taken at glBegin
 GlCorner pending[4];        // corners of the primitive being built
@@ -90,29 +87,11 @@ void vertex(double x, double y, double z) {
   if (primitive == GL_LINES) finish_line();
 }
 
-void set_capability(GLenum cap, bool on) {
-  GLenum *end = gl.enabled + gl.enabled_count;
-  GLenum *found = std::find(gl.enabled, end, cap);
-  if (on && found == end && gl.enabled_count < 16) gl.enabled[gl.enabled_count++] = cap;
-  if (!on && found != end) {
-    *found = end[-1];
-    --gl.enabled_count;
-  }
-}
-
 }  // namespace
-
-bool enabled(GLenum capability) {
-  return std::find(gl.enabled, gl.enabled + gl.enabled_count, capability) !=
-         gl.enabled + gl.enabled_count;
-}
-
-const double *current_matrix(GLenum mode) { return gl.matrix[matrix_index(mode)]; }
 
 void reset_gl() {
   gl = GlState{};
   for (double *m : gl.matrix) identity(m);
-  std::memset(stack_size, 0, sizeof stack_size);
   std::memset(gl_textures, 0, sizeof gl_textures);
   quad_count = line_count = pending_count = 0;
   primitive = 0;
@@ -167,16 +146,6 @@ void glMatrixMode(GLenum mode) { gl.matrix_mode = mode; }
 
 void glLoadIdentity(void) { identity(current()); }
 
-void glPushMatrix(void) {
-  const int i = matrix_index(gl.matrix_mode);
-  if (stack_size[i] < STACK_DEPTH) std::memcpy(stacks[i][stack_size[i]++], gl.matrix[i], 16 * sizeof(double));
-}
-
-void glPopMatrix(void) {
-  const int i = matrix_index(gl.matrix_mode);
-  if (stack_size[i] > 0) std::memcpy(gl.matrix[i], stacks[i][--stack_size[i]], 16 * sizeof(double));
-}
-
 void glFrustum(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
   const double m[16] = {2 * n / (r - l), 0, 0, 0, 0, 2 * n / (t - b), 0, 0,
                         (r + l) / (r - l), (t + b) / (t - b), -(f + n) / (f - n), -1,
@@ -201,8 +170,8 @@ void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
   multiply_current(m);
 }
 
-void glEnable(GLenum cap) { set_capability(cap, true); }
-void glDisable(GLenum cap) { set_capability(cap, false); }
+void glEnable(GLenum cap) { gl.capability[cap & 0xFFFF] = true; }
+void glDisable(GLenum cap) { gl.capability[cap & 0xFFFF] = false; }
 void glBlendFunc(GLenum src, GLenum dst) { gl.blend_src = src, gl.blend_dst = dst; }
 void glDepthMask(GLboolean flag) { gl.depth_mask = flag; }
 

@@ -48,8 +48,7 @@ struct GlTextureObject {
 };
 
 struct GlState {
-  GLenum enabled[16];  // the capabilities switched on
-  int enabled_count;
+  bool capability[0x10000];  // by enum: switched on
   GLboolean depth_mask = GL_TRUE;
   GLenum blend_src = GL_ONE, blend_dst = GL_ZERO;
   GLuint bound_texture;
@@ -73,8 +72,7 @@ extern GlTextureObject gl_textures[GL_NAME_CAPACITY];  // by name
 extern bool gl_recording;  // off: state is kept but nothing is drawn (benchmarks)
 extern int window_height;  // for counting rows from the top; SDL_SetVideoMode sets it
 
-bool enabled(GLenum capability);
-const double *current_matrix(GLenum mode);
+inline bool enabled(GLenum capability) { return gl.capability[capability & 0xFFFF]; }
 void reset_gl();
 
 }  // namespace fake

@@ -38,27 +38,11 @@ void script_ticks(std::initializer_list<uint32_t> values) {
   for (uint32_t value : values) tick_script[script_count++ % 64] = value;
 }
 
-void push_event(const SDL_Event &event) { queue[queue_tail++ % QUEUE_SIZE] = event; }
-
-void push_quit() {
-  SDL_Event event{};
-  event.type = SDL_QUIT;
-  push_event(event);
-}
-
-void push_active(int gain, int state) {
-  SDL_Event event{};
-  event.type = SDL_ACTIVEEVENT;
-  event.active.gain = Uint8(gain);
-  event.active.state = Uint8(state);
-  push_event(event);
-}
-
-void push_button_down(int button) {
-  SDL_Event event{};
-  event.type = SDL_MOUSEBUTTONDOWN;
-  event.button.button = Uint8(button);
-  push_event(event);
+SDL_Event &push(Uint8 type) {
+  SDL_Event &event = queue[queue_tail++ % QUEUE_SIZE];
+  event = SDL_Event{};
+  event.type = type;
+  return event;
 }
 
 int pending_events() { return queue_tail - queue_head; }

@@ -46,10 +46,8 @@ extern SDL_Rect **listed_modes;  // what SDL_ListModes returns
 extern int wm_info_result;       // SDL_GetWMInfo's answer; the record has no display
 extern void (*on_swap)(int swaps);  // runs at the end of every buffer swap
 
-void push_event(const SDL_Event &event);
-void push_quit();
-void push_active(int gain, int state);
-void push_button_down(int button);
+// A new event at the end of the queue, of the type given, for the caller to fill.
+SDL_Event &push(Uint8 type);
 int pending_events();
 
 void reset_sdl();  // program start

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -56,6 +57,14 @@ void reset_engine_state() {
   file_select_byte_order();
   current_file = nullptr;
 }
+
+Floats span(float left, float top, float right, float bottom) {
+  Floats sides = {left, top, right, bottom};
+  for (float &side : sides) side = std::round(side * 100) / 100;
+  return sides;
+}
+
+Floats span(const fake::GlQuad &q) { return span(q.left(), q.top(), q.right(), q.bottom()); }
 
 void EngineTest::SetUp() {
   reset_engine_state();

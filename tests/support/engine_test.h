@@ -14,7 +14,15 @@
 #include "tests/doubles/fake_gl.h"
 #include "tests/doubles/fake_sdl.h"
 
+using Ints = std::vector<int>;
+using Floats = std::vector<float>;
+
 void reset_engine_state();
+
+// Left, top, right and bottom in window pixels, rounded to a hundredth: of a
+// quad drawn, or as expected.
+Floats span(const fake::GlQuad &quad);
+Floats span(float left, float top, float right, float bottom);
 
 class EngineTest : public ::testing::Test {
  protected:
