@@ -126,15 +126,11 @@ void glTexImage2D(GLenum, GLint level, GLint internal_format, GLsizei width, GLs
   t.level[level] = {width, height, internal_format, int(format), pixels};
 }
 
-void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
-  const float color[4] = {r, g, b, a};
-  std::copy(color, color + 4, gl.clear_color);
-}
+void glClearColor(GLclampf, GLclampf, GLclampf, GLclampf) {}
 
+// A colour clear starts a new picture.
 void glClear(GLbitfield mask) {
-  if (!(mask & GL_COLOR_BUFFER_BIT)) return;
-  ++gl.clears;
-  quad_count = line_count = 0;
+  if (mask & GL_COLOR_BUFFER_BIT) quad_count = line_count = 0;
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {

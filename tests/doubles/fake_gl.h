@@ -57,8 +57,6 @@ struct GlState {
   GLenum matrix_mode = GL_MODELVIEW;
   double matrix[3][16];  // modelview, projection, texture: column-major, as GL keeps them
   int viewport[4];
-  float clear_color[4];
-  int clears;        // colour clears, each of which starts a new picture
   int names_generated;
   long quads_total;  // quads drawn since the reset, pictures before this one included
 };
@@ -70,7 +68,7 @@ extern GlLine lines[GL_LINE_CAPACITY];
 extern int line_count;
 extern GlTextureObject gl_textures[GL_NAME_CAPACITY];  // by name
 extern bool gl_recording;  // off: state is kept but nothing is drawn (benchmarks)
-extern int window_height;  // for counting rows from the top; SDL_SetVideoMode sets it
+extern int window_height;  // for counting rows from the top; the video mode sets it
 
 inline bool enabled(GLenum capability) { return gl.capability[capability & 0xFFFF]; }
 void reset_gl();

@@ -1,5 +1,7 @@
 #include "tests/doubles/fake_sdl.h"
 
+#include "tests/doubles/fake_gl.h"
+
 #include <SDL_syswm.h>
 
 #include <cstdio>
@@ -12,7 +14,7 @@ uint32_t ticks, ticks_per_read;
 uint8_t keys[SDLK_LAST];
 int mod, mouse_x, mouse_y, relative_x, relative_y;
 uint8_t mouse_buttons;
-int init_result, wm_info_result;
+int init_result;
 bool video_mode_fails;
 SDL_Rect **listed_modes;
 void (*on_swap)(int swaps);
@@ -54,7 +56,7 @@ void reset_sdl() {
   std::memset(keys, 0, sizeof keys);
   mod = mouse_x = mouse_y = relative_x = relative_y = 0;
   mouse_buttons = 0;
-  init_result = wm_info_result = 0;
+  init_result = 0;
   video_mode_fails = false;
   listed_modes = nullptr;
   on_swap = nullptr;
@@ -92,7 +94,7 @@ SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
   static SDL_Surface screen;
   ++sdl.mode_sets;
   sdl.mode_width = screen.w = width;
-  sdl.mode_height = screen.h = height;
+  sdl.mode_height = screen.h = window_height = height;
   sdl.mode_bpp = bpp;
   sdl.mode_flags = flags;
   return video_mode_fails ? nullptr : &screen;
@@ -154,13 +156,5 @@ SDL_Rect **SDL_ListModes(SDL_PixelFormat *, Uint32 flags) {
   return listed_modes;
 }
 
-// A window record without a display: enough to take the success path.
-int SDL_GetWMInfo(SDL_SysWMinfo *info) {
-  if (wm_info_result > 0) {
-    const SDL_version asked = info->version;
-    std::memset(info, 0, sizeof *info);
-    info->version = asked;
-    info->subsystem = SDL_SYSWM_X11;
-  }
-  return wm_info_result;
-}
+// No native window: moving it is for the window tests.
+int SDL_GetWMInfo(SDL_SysWMinfo *) { return 0; }

@@ -43,7 +43,6 @@ extern uint8_t mouse_buttons;
 extern int init_result;          // SDL_Init's answer
 extern bool video_mode_fails;    // SDL_SetVideoMode gives no surface
 extern SDL_Rect **listed_modes;  // what SDL_ListModes returns
-extern int wm_info_result;       // SDL_GetWMInfo's answer; the record has no display
 extern void (*on_swap)(int swaps);  // runs at the end of every buffer swap
 
 // A new event at the end of the queue, of the type given, for the caller to fill.
