@@ -1,11 +1,5 @@
 // Byte-order-neutral streams: the probe, and the swapping functions a
 // big-endian host uses, called directly on this little-endian one.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstring>
-#include <vector>
-
 #include "files/streams.h"
 #include "tests/support/engine_test.h"
 
@@ -13,73 +7,58 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-FILE *file_with(const Bytes &bytes) {
-  FILE *file = std::tmpfile();
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::rewind(file);
-  return file;
-}
-
 Bytes contents(FILE *file) {
+  Bytes bytes(64);
   std::rewind(file);
-  Bytes bytes;
-  for (int c; (c = std::fgetc(file)) != EOF;) bytes.push_back(static_cast<unsigned char>(c));
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
   return bytes;
-}
-
-Bytes bytes_of(const void *data, size_t size) {
-  const auto *p = static_cast<const unsigned char *>(data);
-  return Bytes(p, p + size);
 }
 
 TEST_F(EngineTest, LittleEndianHostReadsAndWritesThroughTheLibrary) {
   host_big_endian = 7;
   file_select_byte_order();
-  EXPECT_EQ(host_big_endian, 0);
-  EXPECT_EQ(stream_read, static_cast<StreamReadFunction>(fread));
-  EXPECT_EQ(stream_write, static_cast<StreamWriteFunction>(fwrite));
+  EXPECT_TRUE(host_big_endian == 0 && stream_read == fread && stream_write == fwrite);
 }
 
-// Each element's bytes reversed; at the end of the file, whole elements only
-// and their count, as fread gives, the rest keeping their bytes.
-TEST(SwappedStreams, ReadReversesEachElementAndStopsAtTheEnd) {
-  FILE *file = file_with({0x01, 0x00, 0x00, 0x00, 0xAA, 0xBB, 0xCC, 0xDD, 0x11, 0x22, 0x7F, 0x05, 0x06, 0x07});
-  unsigned char words[8] = {}, halves[2] = {}, byte = 0;
-  EXPECT_EQ(file_read_swapped(words, 4, 2, file), 2u);
-  EXPECT_EQ(bytes_of(words, 8), Bytes({0x00, 0x00, 0x00, 0x01, 0xDD, 0xCC, 0xBB, 0xAA}));
-  EXPECT_EQ(file_read_swapped(halves, 2, 1, file), 1u);
-  EXPECT_EQ(bytes_of(halves, 2), Bytes({0x22, 0x11}));
-  EXPECT_EQ(file_read_swapped(&byte, 1, 1, file), 1u);
-  EXPECT_EQ(byte, 0x7F);
-  unsigned char rest[8];
-  std::memset(rest, 0xEE, sizeof rest);
-  EXPECT_EQ(file_read_swapped(rest, 4, 2, file), 0u);
-  EXPECT_EQ(bytes_of(rest, 8), Bytes(8, 0xEE));
-  std::fclose(file);
-  file = file_with({1, 2, 3, 4, 5, 6, 7, 8});
-  EXPECT_EQ(file_read_swapped(rest, 8, 1, file), 0u) << "only sizes 1, 2 and 4";
-  EXPECT_EQ(std::ftell(file), 0);
-  EXPECT_EQ(file_write_swapped(rest, 3, 2, file), 0u);
-  EXPECT_EQ(contents(file).size(), 8u);
-  std::fclose(file);
+// Each element's bytes reversed on the way out and back in, and the count of
+// elements moved, as fwrite and fread give.
+TEST(SwappedStreams, WriteAndReadReverseEachElement) {
+  const struct { size_t size, count; Bytes memory, file; } cases[] = {
+      {4, 2, {0, 0, 0, 1, 0xDD, 0xCC, 0xBB, 0xAA}, {1, 0, 0, 0, 0xAA, 0xBB, 0xCC, 0xDD}},
+      {2, 2, {0x22, 0x11, 0x02, 0x01}, {0x11, 0x22, 0x01, 0x02}},
+      {1, 2, {0x7F, 0x10}, {0x7F, 0x10}},
+  };
+  for (const auto &[size, count, memory, bytes] : cases) {
+    FILE *file = std::tmpfile();
+    EXPECT_EQ(file_write_swapped(memory.data(), size, count, file), count);
+    EXPECT_EQ(contents(file), bytes);
+    Bytes back(memory.size(), 0xEE);
+    std::rewind(file);
+    EXPECT_EQ(file_read_swapped(back.data(), size, count, file), count);
+    EXPECT_EQ(back, memory);
+    std::fclose(file);
+  }
 }
 
-// The mirror of the read, and the count of elements really written.
-TEST(SwappedStreams, WriteIsTheMirrorOfTheRead) {
+// At the end of the file, whole elements only, a partial one keeping the
+// buffer's bytes; other sizes move nothing; a failing write counts only the
+// elements that went out.
+TEST(SwappedStreams, EndOfFileOtherSizesAndFailingWrites) {
   FILE *file = std::tmpfile();
-  const unsigned char words[8] = {0x00, 0x00, 0x00, 0x01, 0x12, 0x34, 0x56, 0x78};
-  const unsigned char halves[4] = {0xAB, 0xCD, 0x01, 0x02};
-  EXPECT_EQ(file_write_swapped(words, 4, 2, file), 2u);
-  EXPECT_EQ(file_write_swapped(halves, 2, 2, file), 2u);
-  EXPECT_EQ(file_write_swapped("\x10\x20", 1, 2, file), 2u);
-  EXPECT_EQ(contents(file), Bytes({0x01, 0x00, 0x00, 0x00, 0x78, 0x56, 0x34, 0x12, 0xCD, 0xAB, 0x02,
-                                   0x01, 0x10, 0x20}));
+  std::fputs("\1\2\3\4\5\6\7\10\11\12", file);
+  std::rewind(file);
+  Bytes memory(12, 0xEE);
+  EXPECT_EQ(file_read_swapped(memory.data(), 4, 3, file), 2u);
+  std::rewind(file);
+  EXPECT_EQ(file_read_swapped(memory.data(), 8, 1, file), 0u);
+  EXPECT_EQ(file_write_swapped(memory.data(), 3, 2, file), 0u);
+  EXPECT_EQ(memory, Bytes({4, 3, 2, 1, 8, 7, 6, 5, 0xEE, 0xEE, 0xEE, 0xEE}));
+  EXPECT_EQ(contents(file), Bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
   std::fclose(file);
-  FILE *full = std::fopen("/dev/full", "wb");
-  ASSERT_NE(full, nullptr);
-  std::setvbuf(full, nullptr, _IONBF, 0);  // so that the first byte already fails
-  EXPECT_EQ(file_write_swapped(words, 4, 2, full), 0u);
-  std::fclose(full);
+  file = std::fopen("/dev/null", "rb");  // where every byte written fails
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file_write_swapped(memory.data(), 4, 2, file), 0u);
+  std::fclose(file);
 }
 
 }  // namespace
