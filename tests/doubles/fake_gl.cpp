@@ -63,7 +63,6 @@ void finish_quad() {
   std::copy(gl.color, gl.color + 4, q.color);
   q.texture = enabled(GL_TEXTURE_2D) ? gl.bound_texture : 0;
   q.blend = enabled(GL_BLEND);
-  q.depth_test = enabled(GL_DEPTH_TEST);
   q.blend_src = gl.blend_src;
   q.blend_dst = gl.blend_dst;
 }

@@ -25,7 +25,7 @@ struct GlQuad {
   GlCorner corner[4];
   float color[4];
   GLuint texture;  // the bound texture when texturing was on, 0 when it was off
-  bool blend, depth_test;
+  bool blend;
   GLenum blend_src, blend_dst;
   float left() const, right() const, top() const, bottom() const;
 };

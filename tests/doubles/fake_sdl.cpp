@@ -6,18 +6,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 
 namespace fake {
 
 SdlRecord sdl;
-uint32_t ticks, ticks_per_read;
-uint8_t keys[SDLK_LAST];
-int mod, mouse_x, mouse_y, relative_x, relative_y;
-uint8_t mouse_buttons;
-int init_result;
-bool video_mode_fails;
-SDL_Rect **listed_modes;
-void (*on_swap)(int swaps);
+Platform platform;
 
 namespace {
 constexpr int QUEUE_SIZE = 1024;
@@ -29,9 +23,9 @@ int pumped_x, pumped_y;  // the mouse position as of the last pump
 uint8_t pumped_buttons;
 
 void pump() {
-  pumped_x = mouse_x;
-  pumped_y = mouse_y;
-  pumped_buttons = mouse_buttons;
+  pumped_x = platform.mouse_x;
+  pumped_y = platform.mouse_y;
+  pumped_buttons = platform.mouse_buttons;
 }
 }  // namespace
 
@@ -52,14 +46,7 @@ int pending_events() { return queue_tail - queue_head; }
 void reset_sdl() {
   sdl = SdlRecord{};
   std::memset(sdl.gl_attributes, -1, sizeof sdl.gl_attributes);
-  ticks = ticks_per_read = 0;
-  std::memset(keys, 0, sizeof keys);
-  mod = mouse_x = mouse_y = relative_x = relative_y = 0;
-  mouse_buttons = 0;
-  init_result = 0;
-  video_mode_fails = false;
-  listed_modes = nullptr;
-  on_swap = nullptr;
+  platform = Platform{};
   queue_head = queue_tail = script_next = script_count = 0;
   pump();
 }
@@ -70,7 +57,7 @@ using namespace fake;
 
 int SDL_Init(Uint32 flags) {
   sdl.init_flags = flags;
-  return init_result;
+  return platform.init_result;
 }
 
 void SDL_Quit(void) {
@@ -97,12 +84,12 @@ SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
   sdl.mode_height = screen.h = window_height = height;
   sdl.mode_bpp = bpp;
   sdl.mode_flags = flags;
-  return video_mode_fails ? nullptr : &screen;
+  return platform.video_mode_fails ? nullptr : &screen;
 }
 
 void SDL_GL_SwapBuffers(void) {
-  ++sdl.swaps;
-  if (on_swap) on_swap(sdl.swaps);
+  if (++sdl.swaps > SWAP_LIMIT) throw std::runtime_error("the game loop did not end");
+  if (platform.on_swap) platform.on_swap(sdl.swaps);
 }
 
 int SDL_WM_IconifyWindow(void) { return sdl.iconified = true; }
@@ -110,16 +97,14 @@ int SDL_WM_IconifyWindow(void) { return sdl.iconified = true; }
 SDL_GrabMode SDL_WM_GrabInput(SDL_GrabMode mode) { return SDL_GrabMode(sdl.grab = mode); }
 
 Uint32 SDL_GetTicks(void) {
-  if (script_next < script_count) ticks = tick_script[script_next++];
-  const Uint32 now = ticks;
-  ticks += ticks_per_read;
-  return now;
+  if (script_next < script_count) platform.ticks = tick_script[script_next++];
+  return platform.ticks;
 }
 
 void SDL_Delay(Uint32 ms) {
   ++sdl.delays;
   sdl.delayed_ms += ms;
-  ticks += ms;
+  platform.ticks += ms;
 }
 
 int SDL_PollEvent(SDL_Event *event) {
@@ -134,10 +119,10 @@ void SDL_PumpEvents(void) { pump(); }
 
 Uint8 *SDL_GetKeyState(int *numkeys) {
   if (numkeys) *numkeys = SDLK_LAST;
-  return keys;
+  return platform.keys;
 }
 
-SDLMod SDL_GetModState(void) { return SDLMod(mod); }
+SDLMod SDL_GetModState(void) { return SDLMod(platform.mod); }
 
 Uint8 SDL_GetMouseState(int *x, int *y) {
   if (x) *x = pumped_x;
@@ -146,14 +131,14 @@ Uint8 SDL_GetMouseState(int *x, int *y) {
 }
 
 Uint8 SDL_GetRelativeMouseState(int *x, int *y) {
-  if (x) *x = relative_x;
-  if (y) *y = relative_y;
+  if (x) *x = platform.relative_x;
+  if (y) *y = platform.relative_y;
   return pumped_buttons;
 }
 
 SDL_Rect **SDL_ListModes(SDL_PixelFormat *, Uint32 flags) {
   sdl.listed_mode_flags = flags;
-  return listed_modes;
+  return platform.listed_modes;
 }
 
 // No native window: moving it is for the window tests.

@@ -29,21 +29,25 @@ struct SdlRecord {
 };
 extern SdlRecord sdl;
 
-// The platform's side.
-extern uint32_t ticks;           // what SDL_GetTicks returns
-extern uint32_t ticks_per_read;  // added to ticks after every SDL_GetTicks
+// The platform's side, as the tests script it.
+struct Platform {
+  uint32_t ticks;  // what SDL_GetTicks returns
+  uint8_t keys[SDLK_LAST];
+  int mod;
+  // The mouse as the device has it; SDL_GetMouseState reports it as of the
+  // last SDL_PumpEvents or SDL_PollEvent, as SDL does.
+  int mouse_x, mouse_y, relative_x, relative_y;
+  uint8_t mouse_buttons;
+  int init_result;              // SDL_Init's answer
+  bool video_mode_fails;        // SDL_SetVideoMode gives no surface
+  SDL_Rect **listed_modes;      // what SDL_ListModes returns
+  void (*on_swap)(int swaps);   // runs at the end of every buffer swap
+};
+extern Platform platform;
 // Readings the next SDL_GetTicks calls give, in order; `ticks` takes over after.
 void script_ticks(std::initializer_list<uint32_t> values);
-extern uint8_t keys[SDLK_LAST];
-extern int mod;
-// The mouse as the device has it; SDL_GetMouseState reports it as of the last
-// SDL_PumpEvents or SDL_PollEvent, as SDL does.
-extern int mouse_x, mouse_y, relative_x, relative_y;
-extern uint8_t mouse_buttons;
-extern int init_result;          // SDL_Init's answer
-extern bool video_mode_fails;    // SDL_SetVideoMode gives no surface
-extern SDL_Rect **listed_modes;  // what SDL_ListModes returns
-extern void (*on_swap)(int swaps);  // runs at the end of every buffer swap
+// A game loop that does not end fails its test here instead of hanging it.
+constexpr int SWAP_LIMIT = 10000;
 
 // A new event at the end of the queue, of the type given, for the caller to fill.
 SDL_Event &push(Uint8 type);

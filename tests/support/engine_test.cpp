@@ -6,20 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-
-#include "app/world.h"
-#include "files/streams.h"
-#include "gfx/font.h"
-#include "gfx/text.h"
-#include "gfx/texture.h"
-#include "gui/widgets.h"
-#include "input/events.h"
-#include "input/key_names.h"
-#include "input/keyboard_mouse.h"
-#include "video/video_mode.h"
 
 static_assert(PNG_FORMAT_RGBA == 3, "the default of write_png");
 

@@ -1,4 +1,4 @@
-// The fixture every unit test starts from: the engine's global tables as at
+// The fixture every unit test starts from, with the engine's headers: the engine's global tables as at
 // program start (texture buffers freed), the video mode and font 0's view as
 // start-up leaves them, texture names 1 to 1024 in slot order, fresh doubles,
 // and an empty working folder of the test's own, removed afterwards with the
@@ -8,12 +8,24 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
+// The whole engine, as the tests see it.
+#include "app/game_loop.h"
+#include "app/startup.h"
+#include "app/world.h"
+#include "files/streams.h"
+#include "gfx/gfx.h"
+#include "gui/gui.h"
+#include "input/input.h"
+#include "math/vecmath.h"
 #include "tests/doubles/fake_gl.h"
 #include "tests/doubles/fake_sdl.h"
+#include "video/video_mode.h"
 
+using fake::platform;
 using Ints = std::vector<int>;
 using Floats = std::vector<float>;
 

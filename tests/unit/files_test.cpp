@@ -1,6 +1,5 @@
 // Byte-order-neutral streams: the probe, and the swapping functions a
 // big-endian host uses, called directly on this little-endian one.
-#include "files/streams.h"
 #include "tests/support/engine_test.h"
 
 namespace {

@@ -6,10 +6,6 @@
 
 #include <cstdlib>
 
-#include "app/startup.h"
-#include "app/world.h"
-#include "gfx/texture.h"
-#include "input/keyboard_mouse.h"
 #include "tests/support/engine_test.h"
 
 #if !defined(__SANITIZE_ADDRESS__)  // the sanitizers bring an allocator of their own
@@ -53,12 +49,12 @@ void on_swap(int frame) {
   if (frame == WARM_UP) start_x = player.position.x, allocations = 0;
   message_frames += goal_reached && fake::quad_count == 9;
   jumps += player.velocity.y > 0;
-  fake::ticks += frame % 7 == 0 ? 45 : 16;  // mostly one or two steps, now and then four
-  fake::keys[SDLK_RIGHT] = 1;
-  fake::keys[SDLK_SPACE] = frame % 200 < 150;
-  fake::keys[SDLK_LEFT] = frame % 50 == 0;
-  fake::mouse_x = frame * 13 % 800, fake::mouse_y = frame * 7 % 600;
-  fake::mouse_buttons = frame % 9 == 0 ? SDL_BUTTON(SDL_BUTTON_LEFT) : 0;
+  platform.ticks += frame % 7 == 0 ? 45 : 16;  // mostly one or two steps, now and then four
+  platform.keys[SDLK_RIGHT] = 1;
+  platform.keys[SDLK_SPACE] = frame % 200 < 150;
+  platform.keys[SDLK_LEFT] = frame % 50 == 0;
+  platform.mouse_x = frame * 13 % 800, platform.mouse_y = frame * 7 % 600;
+  platform.mouse_buttons = frame % 9 == 0 ? SDL_BUTTON(SDL_BUTTON_LEFT) : 0;
   if (frame % 30 == 0) fake::push(SDL_MOUSEBUTTONDOWN).button.button = SDL_BUTTON_WHEELUP;
   if (frame == WARM_UP + 100) fake::push(SDL_ACTIVEEVENT).active = {SDL_ACTIVEEVENT, 0, SDL_APPINPUTFOCUS};
   if (frame == WARM_UP + 110) fake::push(SDL_ACTIVEEVENT).active = {SDL_ACTIVEEVENT, 1, SDL_APPACTIVE};
@@ -69,7 +65,7 @@ void on_swap(int frame) {
 
 TEST_F(EngineTest, FrameLoopAllocatesNothing) {
   ASSERT_EQ(chdir(SOURCE_DIR "/data"), 0);
-  fake::on_swap = on_swap;
+  platform.on_swap = on_swap;
   ASSERT_EQ(game_main(), 0);
   EXPECT_EQ(allocations, 0);
   EXPECT_EQ(fake::sdl.swaps, LAST);

@@ -1,17 +1,12 @@
 // Rendering against the GL double: the overlay and projections by where
 // things land in the 800 by 600 window, quads, formatted text, and fonts
 // built from small hand-made images.
-#include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
 #include <limits>
 #include <span>
 
-#include "files/streams.h"
-#include "gfx/gfx.h"
 #include "tests/support/engine_test.h"
-#include "video/video_mode.h"
 
 namespace {
 

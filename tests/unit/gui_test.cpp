@@ -2,12 +2,7 @@
 // action passes driven frame by frame through the input snapshots.
 #include <bit>
 #include <cmath>
-#include <cstring>
 
-#include "gfx/font.h"
-#include "gfx/quads.h"
-#include "gui/gui.h"
-#include "input/keyboard_mouse.h"
 #include "tests/support/engine_test.h"
 
 namespace {

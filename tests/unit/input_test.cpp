@@ -1,16 +1,7 @@
 // Input against the SDL double: the keyboard and mouse snapshots, the event
 // pump, the mode list and the key names.
-#include <gtest/gtest.h>
 
-#include <cstring>
-#include <vector>
-
-#include "gfx/texture.h"
-#include "input/events.h"
-#include "input/key_names.h"
-#include "input/keyboard_mouse.h"
 #include "tests/support/engine_test.h"
-#include "video/video_mode.h"
 
 namespace {
 
@@ -20,9 +11,9 @@ using Input = EngineTest;
 // The right-hand duplicates set their main keys too, in the same snapshot,
 // and the previous snapshot keeps that folding; Alt is not folded.
 TEST_F(Input, KeyboardCopiesThePlatformAndFoldsTheRightHandKeys) {
-  fake::keys[SDLK_a] = fake::keys[KEY_COUNT - 1] = fake::keys[SDLK_RALT] = 1;
-  fake::keys[KEY_KEYPAD_ENTER] = fake::keys[KEY_RIGHT_CTRL] = fake::keys[KEY_RIGHT_SHIFT] = 1;
-  fake::mod = KMOD_LSHIFT | KMOD_NUM;
+  platform.keys[SDLK_a] = platform.keys[KEY_COUNT - 1] = platform.keys[SDLK_RALT] = 1;
+  platform.keys[KEY_KEYPAD_ENTER] = platform.keys[KEY_RIGHT_CTRL] = platform.keys[KEY_RIGHT_SHIFT] = 1;
+  platform.mod = KMOD_LSHIFT | KMOD_NUM;
   input_read_keyboard();
   auto down = [](const uint8_t *keys) {
     return Ints({keys[SDLK_a], keys[KEY_COUNT - 1], keys[KEY_RETURN], keys[KEY_LEFT_CTRL],
@@ -30,7 +21,7 @@ TEST_F(Input, KeyboardCopiesThePlatformAndFoldsTheRightHandKeys) {
   };
   EXPECT_EQ(down(key_state), Ints({1, 1, 1, 1, 1, 1, 0}));
   EXPECT_EQ(mod_state, KMOD_LSHIFT | KMOD_NUM);
-  fake::keys[SDLK_a] = fake::keys[KEY_RIGHT_SHIFT] = 0;
+  platform.keys[SDLK_a] = platform.keys[KEY_RIGHT_SHIFT] = 0;
   input_read_keyboard();  // left Shift is up in the first snapshot after the release
   EXPECT_EQ(down(key_state), Ints({0, 1, 1, 1, 0, 1, 0}));
   EXPECT_EQ(down(key_state_prev), Ints({1, 1, 1, 1, 1, 1, 0}));
@@ -47,11 +38,11 @@ TEST_F(Input, MousePositionMotionAndButtons) {
       {0, 0, 10, 20, 10, 20}, {1280, 960, 1279, 480, 639, 240}, {800, 600, 799, 599, 639, 479}};
   for (const auto &c : cases) {
     video.width = c[0], video.height = c[1];
-    fake::mouse_x = c[2], fake::mouse_y = c[3];
+    platform.mouse_x = c[2], platform.mouse_y = c[3];
     input_read_mouse();  // pumps before it reads
     EXPECT_EQ(Ints({mouse.x, mouse.y}), Ints({c[4], c[5]})) << c[2];
   }
-  fake::relative_x = -7, fake::relative_y = 12;
+  platform.relative_x = -7, platform.relative_y = 12;
   input_read_mouse_relative();
   EXPECT_EQ(Ints({mouse.dx, mouse.dy, mouse.x, mouse.y}), Ints({-7, 12, 400, 300}));
 
@@ -62,7 +53,7 @@ TEST_F(Input, MousePositionMotionAndButtons) {
       {input_read_mouse_relative, SDL_BUTTON_RMASK, {0, 1, 1, 0}}, {input_read_mouse, 0, {0, 0, 0, 1}},
       {input_read_mouse, SDL_BUTTON_MMASK, {0, 0, 0, 0}}, {input_read_mouse, SDL_BUTTON_MMASK, {0, 0, 0, 0}}};
   for (const auto &c : rows) {
-    fake::mouse_buttons = uint8_t(c.buttons);
+    platform.mouse_buttons = uint8_t(c.buttons);
     c.read();
     EXPECT_EQ(Ints({mouse.left, mouse.right, mouse.left_released, mouse.right_released}), c.want) << &c - rows;
   }
@@ -112,7 +103,7 @@ TEST_F(Input, ModeListHoldsEachModeAtBothDepthsUpToItsCapacity) {
   SDL_Rect **lists[] = {two, nullptr, reinterpret_cast<SDL_Rect **>(-1), many.data()};
   const int counts[] = {4, 4, 4, MAX_VIDEO_MODES};
   for (int i = 0; i < 4; ++i) {
-    fake::listed_modes = lists[i];
+    platform.listed_modes = lists[i];
     input_list_video_modes();
     EXPECT_EQ(video_mode_count, counts[i]) << i;
   }

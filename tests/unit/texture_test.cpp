@@ -7,8 +7,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "files/streams.h"
-#include "gfx/texture.h"
 #include "tests/support/engine_test.h"
 
 namespace {
