@@ -29,7 +29,6 @@ static_assert(TEXT_MAX_CHARS < TEXT_BUFFER_SIZE, "the cut text and its terminato
 constexpr int NUMBER_MAX_CHARS = TEXT_BUFFER_SIZE - 1;  // a longer /s string is cut here
 constexpr int ALIGN_FLAGS = ALIGN_CENTER_X | ALIGN_RIGHT | ALIGN_CENTER_Y | ALIGN_BOTTOM;
 constexpr int SOLID_GLYPH = 0;  // the font's white cell
-constexpr int GLYPH_CORNERS = 4;
 
 // ---------------------------------------------------------------------------
 // Value conversions. Integers wrap to 32 bits as C's conversions do; reals are
@@ -166,26 +165,12 @@ int append(int length, const char *piece) {
 // ---------------------------------------------------------------------------
 // Layout and drawing.
 
-// uv comes in Font::texcoord's corner order, clockwise from the top left.
-void emit_glyph(const float (&uv)[GLYPH_CORNERS][2], float left, float right, float top,
-                float bottom) {
-  glTexCoord2f(uv[0][0], uv[0][1]);
-  glVertex2f(left, top);
-  glTexCoord2f(uv[1][0], uv[1][1]);
-  glVertex2f(right, top);
-  glTexCoord2f(uv[2][0], uv[2][1]);
-  glVertex2f(right, bottom);
-  glTexCoord2f(uv[3][0], uv[3][1]);
-  glVertex2f(left, bottom);
-}
-
 void emit_glyphs(const Font &font, float x, float y, float size, bool solid) {
   float pen = 0.0f;
   for (int i = 0; i < TEXT_MAX_CHARS && text_buffer[i] != '\0'; ++i) {
     const unsigned char ch = static_cast<unsigned char>(text_buffer[i]);
     const float w = size * font.advance[ch];
-    const float left = x + pen;
-    emit_glyph(font.texcoord[solid ? SOLID_GLYPH : ch], left, left + w, y, y + size);
+    gfx_emit_glyph(font.texcoord[solid ? SOLID_GLYPH : ch], x + pen, y, w, size);
     pen = pen + w;
   }
 }
@@ -240,19 +225,39 @@ float gfx_text_width(const char *text, float size) {
   return width;
 }
 
+// uv comes in Font::texcoord's corner order, clockwise from the top left.
+void gfx_emit_glyph(const float (&uv)[4][2], float left, float top, float width, float height) {
+  const float right = left + width, bottom = top + height;
+  glTexCoord2f(uv[0][0], uv[0][1]);
+  glVertex2f(left, top);
+  glTexCoord2f(uv[1][0], uv[1][1]);
+  glVertex2f(right, top);
+  glTexCoord2f(uv[2][0], uv[2][1]);
+  glVertex2f(right, bottom);
+  glTexCoord2f(uv[3][0], uv[3][1]);
+  glVertex2f(left, bottom);
+}
+
+// A font without a usable texture slot has nothing to bind: nothing is drawn.
+const Font *gfx_begin_glyphs() {
+  const Font &font = *gfx_current_font();
+  if (font.texture_slot < 0 || font.texture_slot >= TEXTURE_SLOT_COUNT) {
+    return nullptr;
+  }
+  glBindTexture(GL_TEXTURE_2D, textures[font.texture_slot].gl_name);
+  glBegin(GL_QUADS);
+  return &font;
+}
+
 void gfx_draw_text_values(const char *format, float x, float y, float size, int flags, float r,
                           float g, float b, float a, const TextArg *values, int value_count) {
   gfx_expand_text(format, values, value_count);
-  const Font &font = *gfx_current_font();
-  // A font without a usable texture slot has nothing to bind: draw nothing.
-  if (font.texture_slot < 0 || font.texture_slot >= TEXTURE_SLOT_COUNT) {
+  const Font *font = gfx_begin_glyphs();
+  if (font == nullptr) {
     return;
   }
   gfx_align(&x, &y, gfx_text_width(text_buffer, size), size, flags & ALIGN_FLAGS);
-
-  glBindTexture(GL_TEXTURE_2D, textures[font.texture_slot].gl_name);
-  glBegin(GL_QUADS);
   glColor4f(r, g, b, a);
-  emit_glyphs(font, x, y, size, (flags & TEXT_SOLID) != 0);
+  emit_glyphs(*font, x, y, size, (flags & TEXT_SOLID) != 0);
   glEnd();
 }

@@ -46,6 +46,14 @@ float gfx_text_width(const char *text, float size);
 void gfx_draw_text_values(const char *format, float x, float y, float size, int flags, float r,
                           float g, float b, float a, const TextArg *values, int value_count);
 
+// Building blocks of every text drawer. gfx_begin_glyphs binds the current
+// font's texture and opens a GL_QUADS batch, returning the font, or returns
+// null (and opens nothing) when the font has no usable texture slot.
+// gfx_emit_glyph adds one glyph with the given texture corners.
+struct Font;
+const Font *gfx_begin_glyphs();
+void gfx_emit_glyph(const float (&uv)[4][2], float left, float top, float width, float height);
+
 template <typename... Values>
 void gfx_draw_text(const char *format, float x, float y, float size, int flags, float r, float g,
                    float b, float a, Values... values) {

@@ -4,4 +4,5 @@
 #include "gui/declare.h"
 #include "gui/interaction.h"
 #include "gui/properties.h"
+#include "gui/text_entry.h"
 #include "gui/widgets.h"

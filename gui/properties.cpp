@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "gui/interaction.h"
+#include "gui/text_entry.h"
 #include "gui/widgets.h"
 
 namespace {
@@ -87,8 +88,6 @@ constexpr bool field_codes_in_order() {
 }
 static_assert(field_codes_in_order(), "the field table is indexed by code - PROP_FIELD_TEXT");
 
-// The text entry action is installed here once the field editor joins;
-// until then action keeps whatever it held.
 void set_field(Widget &widget, const Values &values, const FieldCode &field) {
   const void *target = nullptr;
   int32_t max_length = 0;
@@ -99,6 +98,7 @@ void set_field(Widget &widget, const Values &values, const FieldCode &field) {
   widget.value_kind = field.value_kind;
   widget.target = const_cast<void *>(target);
   widget.max_length = max_length;
+  widget.action = gui_action_text_field;
   place_label_above(widget);
 }
 

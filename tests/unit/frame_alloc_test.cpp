@@ -76,5 +76,34 @@ TEST_F(EngineTest, FrameLoopAllocatesNothing) {
   EXPECT_GT(message_frames, 100) << "the goal's message";
 }
 
+// Typing into every kind of field, Tab moving on to the next one-line field
+// and a click now and then entering the text area: the edits allocate nothing.
+TEST_F(EngineTest, EditingFieldsAllocatesNothing) {
+  int32_t n = -5;
+  uint32_t u = 7;
+  float f = 2.5f;
+  char text[32] = "text", area[32] = "an area";
+  const int keys[] = {'1', KEY_BACKSPACE, '.', 'x', KEY_LEFT, KEY_HOME, KEY_TAB};
+  allocations = 0, counting = true;
+  for (int frame = 0; frame < 400; ++frame) {
+    widget_count = 0;
+    gui_add_box("", 0, 0, 100, 20, 16, 0, 1, 1, 1, 1), gui_set(PROP_FIELD_INT, &n, 20), gui_set(PROP_KEY, 'k');
+    gui_add_box("", 0, 30, 100, 20, 16, 0, 1, 1, 1, 1), gui_set(PROP_AREA_TEXT, area, 31);
+    gui_add_box("", 0, 60, 100, 20, 16, 0, 1, 1, 1, 1), gui_set(PROP_FIELD_UINT, &u, 20);
+    gui_add_box("", 0, 90, 100, 20, 16, 0, 1, 1, 1, 1), gui_set(PROP_FIELD_FLOAT, &f, 20);
+    gui_add_box("", 0, 120, 100, 20, 16, 0, 1, 1, 1, 1), gui_set(PROP_FIELD_TEXT, text, 31);
+    std::memcpy(key_state_prev, key_state, sizeof key_state);
+    std::memset(key_state, 0, sizeof key_state);
+    key_state[frame == 1 ? 'k' : keys[frame / 2 % 7]] = frame % 2;
+    mouse_prev = mouse;
+    mouse = MouseState{10, 35, 0, 0, frame % 100 == 75, 0, 0, 0, 0, 0};
+    gui_update();
+  }
+  counting = false;
+  EXPECT_EQ(allocations, 0);
+  EXPECT_TRUE(n != -5 && u != 7 && f != 2.5f && std::strcmp(text, "text") && std::strcmp(area, "an area"))
+      << "every field was edited";
+}
+
 }  // namespace
 #endif
