@@ -116,6 +116,7 @@ TEST_F(TextEntry, LimitsOverwriteAndSelections) {
   widgets[0].max_length = 10;
   for (int key : {KEY_INSERT, KEY_LEFT, int('y'), int('z'), KEY_INSERT}) frame({key});
   EXPECT_STREQ(text, "ayz");
+  EXPECT_EQ(edit_overwrite, 0) << "Insert twice";
   std::strcpy(edit_text, "abcd");
   edit_caret = edit_anchor = 3;
   for (const Ints &keys : {select, shift, select, Ints{KEY_BACKSPACE}}) frame(keys);
@@ -124,6 +125,11 @@ TEST_F(TextEntry, LimitsOverwriteAndSelections) {
   std::memset(edit_text, 'a', EDIT_TEXT_SIZE - 1);  // a full buffer takes no more
   gui_edit_insert_char('b');
   EXPECT_EQ(std::strlen(edit_text), EDIT_TEXT_SIZE - 1u);
+  for (int outside : {-1, MAX_WIDGETS}) {  // no field to act on
+    current_widget = outside;
+    gui_action_text_field();
+    EXPECT_EQ(gui_edit_caret_from_pointer(), 0);
+  }
 }
 
 // Tab passes the edit to the next one-line field round the end of the table
