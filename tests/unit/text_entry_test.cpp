@@ -81,8 +81,7 @@ TEST_F(TextEntry, KeysTranslateThroughTheLayoutOrMoveTheCaret) {
 TEST_F(TextEntry, FieldsEditTheirVariableFrameByFrame) {
   int32_t n = 42;
   float f = 3.14159265f;
-  field(PROP_FIELD_INT, &n, 10, 'k');
-  field(PROP_FIELD_FLOAT, &f, 10, 'f');
+  field(PROP_FIELD_INT, &n, 10, 'k'), field(PROP_FIELD_FLOAT, &f, 10, 'f');
   frame({}, 130, 110, true);
   EXPECT_EQ(Ints({edit_caret, edit_anchor, keyboard_captured}), Ints({2, 2, 1}));
   frame({'7'}, 130, 110);
@@ -137,9 +136,7 @@ TEST_F(TextEntry, LimitsOverwriteAndSelections) {
 // its text selected.
 TEST_F(TextEntry, TabMovesBetweenOneLineFields) {
   char a[8] = "one", area[8] = "two", c[8] = "three";
-  field(PROP_FIELD_TEXT, a, 7, 'k');
-  field(PROP_AREA_TEXT, area, 7);
-  field(PROP_FIELD_TEXT, c, 7);
+  field(PROP_FIELD_TEXT, a, 7, 'k'), field(PROP_AREA_TEXT, area, 7), field(PROP_FIELD_TEXT, c, 7);
   frame({'k'});
   const struct { Ints down, pressed; } moves[] = {
       {{KEY_TAB}, {0, 0, 1}}, {{KEY_TAB}, {1, 0, 0}}, {{KEY_TAB, KEY_LEFT_SHIFT}, {0, 0, 1}}};
@@ -177,10 +174,8 @@ TEST_F(TextEntry, WrittenBackNumbersSaturateAndTextsKeepTheirLength) {
   uint32_t u = 7;
   float f = 7;
   struct { char text[4], after[4]; } buffer = {"old", "###"};
-  field(PROP_FIELD_INT, &n, 20, 'i');
-  field(PROP_FIELD_UINT, &u, 20, 'u');
-  field(PROP_FIELD_FLOAT, &f, 20, 'f');
-  field(PROP_FIELD_TEXT, buffer.text, 3, 't');
+  field(PROP_FIELD_INT, &n, 20, 'i'), field(PROP_FIELD_UINT, &u, 20, 'u');
+  field(PROP_FIELD_FLOAT, &f, 20, 'f'), field(PROP_FIELD_TEXT, buffer.text, 3, 't');
   const struct { int key; const char *typed; double n, u, f; const char *text; } cases[] = {
       {'i', "99999999999", INT32_MAX, 7, 7, "old"}, {'i', "-99999999999", INT32_MIN, 7, 7, "old"},
       {'i', "12ab", 12, 7, 7, "old"}, {'i', "-", 12, 7, 7, "old"}, {'u', "-5", 12, 0, 7, "old"},
