@@ -21,7 +21,8 @@ namespace {
 
 constexpr int EMPTIED_BYTES = 256;  // what ending an edit clears of the buffer
 
-// The last byte of the buffer is never written, so the text always ends.
+// The text always ends inside the buffer: an insertion at the caret limit
+// still fits, and a full buffer takes no character that would grow it.
 static_assert(EDIT_CARET_LIMIT < EDIT_TEXT_SIZE - 1, "an insertion at the limit still fits");
 
 int32_t edit_length() { return static_cast<int32_t>(std::strlen(edit_text)); }
@@ -57,7 +58,6 @@ void fill_from_variable(const Widget &w) {
 // low..high; false when it begins with none.
 bool parse_integer(long long low, long long high, long long *out) {
   char *end = nullptr;
-  errno = 0;
   const long long value = std::strtoll(edit_text, &end, 10);
   if (end == edit_text) return false;
   *out = value < low ? low : value > high ? high : value;
