@@ -40,6 +40,7 @@ void draw_frame() {
     game_draw_world();
   }
   gfx_begin_overlay();
+  gui_draw_widgets();
   if (goal_reached) {
     gfx_draw_text(GOAL_MESSAGE, VIEW_WIDTH / 2, VIEW_HEIGHT / 2, 24, ALIGN_CENTER_X, 1, 1, 1, 1);
   }

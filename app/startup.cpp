@@ -1,74 +1,17 @@
-// Program start and exit. Order matters: the stream functions are picked before
-// any file is read, and the GL context exists before texture names are made.
-// Only SDL_Init and the first video mode are checked for failure.
+// Program start and exit: the engine's window, then the key names, then the
+// game until the player quits.
 #include "app/startup.h"
 
-#include <GL/gl.h>
-#include <SDL.h>
-
-#include <cstdio>
-
 #include "app/game_loop.h"
-#include "files/streams.h"
-#include "gfx/font.h"
-#include "gfx/texture.h"
+#include "gfx/window.h"
 #include "input/key_names.h"
-#include "video/video_mode.h"
-
-namespace {
-
-constexpr const char *FONT_IMAGE = "texture/font01.png";
-constexpr const char *POINTER_IMAGE = "texture/mouse01.png";
-
-// Names are generated once, one call per slot in slot order; loads and
-// re-uploads only bind them.
-void generate_texture_names() {
-  for (TextureSlot &slot : textures) {
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    slot.gl_name = name;
-  }
-}
-
-// Without SDL or a window there is nothing to play in: say why and stop,
-// rather than run a game nobody can see.
-int give_up(const char *what) {
-  std::fprintf(stderr, "%s: %s: %s\n", WINDOW_CAPTION, what, SDL_GetError());
-  SDL_Quit();
-  return 1;
-}
-
-void set_up_font_view() {
-  current_font = 0;
-  fonts[0].pointer_image = 0;
-  fonts[0].view_width = VIEW_WIDTH;
-  fonts[0].view_height = VIEW_HEIGHT;
-}
-
-}  // namespace
 
 int game_main() {
-  file_select_byte_order();
-  video_defaults = VIDEO_DEFAULTS;
-  joystick_enabled = 0;
-  if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) {
-    return give_up("cannot start SDL");
+  if (const int failed = gfx_open_window(WINDOW_CAPTION, ICON_CAPTION)) {
+    return failed;
   }
-  SDL_ShowCursor(SDL_DISABLE);
-  video = video_defaults;
-  SDL_WM_SetCaption(WINDOW_CAPTION, ICON_CAPTION);
-  game_request_gl_attributes();
-  if (!game_set_video_mode()) {
-    return give_up("cannot open the window");
-  }
-  generate_texture_names();
-  set_up_font_view();
-  gfx_load_font(FONT_TEXTURE_SLOT, FONT_IMAGE);
-  gfx_load_texture(POINTER_TEXTURE_SLOT, POINTER_IMAGE, 0, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE,
-                   GL_LINEAR, GL_LINEAR);
   input_init_key_names();
   game_run();
-  SDL_WM_IconifyWindow();
-  SDL_Quit();
+  gfx_close_window();
   return 0;
 }

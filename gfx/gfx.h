@@ -7,3 +7,4 @@
 #include "gfx/text.h"
 #include "gfx/texture.h"
 #include "gfx/view.h"
+#include "gfx/window.h"

@@ -165,10 +165,11 @@ int append(int length, const char *piece) {
 // ---------------------------------------------------------------------------
 // Layout and drawing.
 
-void emit_glyphs(const Font &font, float x, float y, float size, bool solid) {
+void emit_glyphs(const Font &font, const char *text, float x, float y, float size,
+                 bool solid) {
   float pen = 0.0f;
-  for (int i = 0; i < TEXT_MAX_CHARS && text_buffer[i] != '\0'; ++i) {
-    const unsigned char ch = static_cast<unsigned char>(text_buffer[i]);
+  for (int i = 0; i < TEXT_MAX_CHARS && text[i] != '\0'; ++i) {
+    const unsigned char ch = static_cast<unsigned char>(text[i]);
     const float w = size * font.advance[ch];
     gfx_emit_glyph(font.texcoord[solid ? SOLID_GLYPH : ch], x + pen, y, w, size);
     pen = pen + w;
@@ -249,15 +250,29 @@ const Font *gfx_begin_glyphs() {
   return &font;
 }
 
-void gfx_draw_text_values(const char *format, float x, float y, float size, int flags, float r,
-                          float g, float b, float a, const TextArg *values, int value_count) {
-  gfx_expand_text(format, values, value_count);
+namespace {
+
+void draw_line(const char *text, float x, float y, float size, int flags, float r, float g,
+               float b, float a) {
   const Font *font = gfx_begin_glyphs();
   if (font == nullptr) {
     return;
   }
-  gfx_align(&x, &y, gfx_text_width(text_buffer, size), size, flags & ALIGN_FLAGS);
+  gfx_align(&x, &y, gfx_text_width(text, size), size, flags & ALIGN_FLAGS);
   glColor4f(r, g, b, a);
-  emit_glyphs(*font, x, y, size, (flags & TEXT_SOLID) != 0);
+  emit_glyphs(*font, text, x, y, size, (flags & TEXT_SOLID) != 0);
   glEnd();
+}
+
+}  // namespace
+
+void gfx_draw_text_values(const char *format, float x, float y, float size, int flags, float r,
+                          float g, float b, float a, const TextArg *values, int value_count) {
+  gfx_expand_text(format, values, value_count);
+  draw_line(text_buffer, x, y, size, flags, r, g, b, a);
+}
+
+void gfx_draw_plain_text(const char *text, float x, float y, float size, int flags, float r,
+                         float g, float b, float a) {
+  draw_line(text != nullptr ? text : "", x, y, size, flags, r, g, b, a);
 }

@@ -45,6 +45,10 @@ float gfx_text_width(const char *text, float size);
 
 void gfx_draw_text_values(const char *format, float x, float y, float size, int flags, float r,
                           float g, float b, float a, const TextArg *values, int value_count);
+// Draws the text as it stands, escapes and all, with no expansion: for text
+// a user typed, which is no format.
+void gfx_draw_plain_text(const char *text, float x, float y, float size, int flags, float r,
+                         float g, float b, float a);
 
 // Building blocks of every text drawer. gfx_begin_glyphs binds the current
 // font's texture and opens a GL_QUADS batch, returning the font, or returns

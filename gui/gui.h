@@ -2,6 +2,7 @@
 #pragma once
 
 #include "gui/declare.h"
+#include "gui/draw.h"
 #include "gui/interaction.h"
 #include "gui/properties.h"
 #include "gui/text_entry.h"

@@ -52,7 +52,8 @@ GlCorner land(double x, double y, double z) {
     clip[row] = transform[row] * x + transform[4 + row] * y + transform[8 + row] * z + transform[12 + row];
   const double wx = gl.viewport[0] + (clip[0] / clip[3] + 1) * 0.5 * gl.viewport[2];
   const double wy = gl.viewport[1] + (clip[1] / clip[3] + 1) * 0.5 * gl.viewport[3];
-  return {float(wx), float(window_height - wy), gl.texcoord[0], gl.texcoord[1]};
+  return {float(wx), float(window_height - wy), gl.texcoord[0], gl.texcoord[1],
+          {gl.color[0], gl.color[1], gl.color[2], gl.color[3]}};
 }
 
 void finish_quad() {

@@ -14,16 +14,17 @@ constexpr int GL_LINE_CAPACITY = 4096;
 constexpr int GL_NAME_CAPACITY = 4096;
 
 // A corner in window pixels, counted from the top left as a capture shows it,
-// with its texture coordinates.
+// with its texture coordinates and the colour it was given.
 struct GlCorner {
   float x, y, s, t;
+  float color[4];
 };
 
 // A corner order holds: 0 top left, 1 top right, 2 bottom right, 3 bottom
 // left for an upright quad in the overlay.
 struct GlQuad {
   GlCorner corner[4];
-  float color[4];
+  float color[4];  // at the last corner
   GLuint texture;  // the bound texture when texturing was on, 0 when it was off
   bool blend;
   GLenum blend_src, blend_dst;
