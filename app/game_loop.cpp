@@ -7,6 +7,7 @@
 #include <SDL.h>
 
 #include "app/world.h"
+#include "gfx/batch.h"
 #include "gfx/quads.h"
 #include "gfx/text.h"
 #include "gfx/view.h"
@@ -44,6 +45,7 @@ void draw_frame() {
   if (goal_reached) {
     gfx_draw_text(GOAL_MESSAGE, VIEW_WIDTH / 2, VIEW_HEIGHT / 2, 24, ALIGN_CENTER_X, 1, 1, 1, 1);
   }
+  gfx_flush_quads();
   SDL_GL_SwapBuffers();
 }
 

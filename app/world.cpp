@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "files/streams.h"
+#include "gfx/batch.h"
 #include "gfx/quads.h"
 #include "gfx/view.h"
 #include "input/keyboard_mouse.h"
@@ -168,6 +169,7 @@ void game_step() {
 // The world is opaque: it is drawn with the overlay's blending switched off,
 // the same picture at less cost per tile.
 void game_draw_world() {
+  gfx_flush_quads();
   glDisable(GL_BLEND);
   gfx_set_perspective(0, 0, VIEW_WIDTH, VIEW_HEIGHT, NEAR_PLANE, FAR_PLANE);
   gfx_apply_camera(&camera.position, &camera.orientation);

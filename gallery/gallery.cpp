@@ -85,26 +85,34 @@ void declare_textured_button(float y) {
   gui_set(PROP_ACTION, +[] { press_counted(&values.textured_presses); });
 }
 
-// A field's label sits above it, in a smaller size.
+// A box made a field shows its caption as a label above it; PROP_TEXT_POS,
+// set after the field's own property, moves it and makes it smaller.
 void field(const char *label, float y, float width, float height) {
   gui_add_box(label, RIGHT, y, width, height, 16, 0, 0.9f, 0.9f, 1, 1);
-  gui_set(PROP_TEXT_POS, RIGHT, y - 14, 12.0f);
 }
+
+void label_above(float y) { gui_set(PROP_TEXT_POS, RIGHT, y - 14, 12.0f); }
 
 void declare_fields(float y) {
   field("Text", y, 150, 18);
   gui_set(PROP_FIELD_TEXT, values.text, int(sizeof values.text) - 1);
+  label_above(y);
   field("Password", y + ROW, 150, 18);
   gui_set(PROP_FIELD_TEXT, values.password, int(sizeof values.password) - 1);
   gui_set(PROP_MASKED);
+  label_above(y + ROW);
   field("Int", y + 2 * ROW, 150, 18);
   gui_set(PROP_FIELD_INT, &values.number, 11);
+  label_above(y + 2 * ROW);
   field("Unsigned", y + 3 * ROW, 150, 18);
   gui_set(PROP_FIELD_UINT, &values.count, 10);
+  label_above(y + 3 * ROW);
   field("Float", y + 4 * ROW, 150, 18);
   gui_set(PROP_FIELD_FLOAT, &values.ratio, 12);
+  label_above(y + 4 * ROW);
   field("Text area", y + 5 * ROW, 150, 72);
   gui_set(PROP_AREA_TEXT, values.area, int(sizeof values.area) - 1);
+  label_above(y + 5 * ROW);
 }
 
 void declare_frame() {
@@ -186,6 +194,7 @@ void draw_picture() {
   gui_draw_widgets();
   draw_values();
   gfx_draw_pointer(float(mouse.x), float(mouse.y), POINTER_HALF_SIZE, 1, 1, 1, 1);
+  gfx_flush_quads();
   SDL_GL_SwapBuffers();
 }
 

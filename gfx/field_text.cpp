@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include "gfx/batch.h"
 #include "gfx/font.h"
 #include "gfx/text.h"
 
@@ -86,11 +87,10 @@ void gfx_draw_wrapped_text(const char *text, float x, float y, float width, floa
   gfx_wrap_lines(text, width, height, size, flags);
   const Font *font = gfx_begin_glyphs();
   if (font == nullptr) return;
-  glColor4f(r, g, b, a);
+  gfx_quad_color(r, g, b, a);
   float pen_x = 0, pen_y = 0;
   draw_lines(*font, text, true, x, y, height, size, &pen_x, &pen_y,
              [](int, float, float, float) {});
-  glEnd();
 }
 
 void gfx_draw_field_text(bool wrap, int caret, int anchor, const char *text, float x, float y,
@@ -103,17 +103,16 @@ void gfx_draw_field_text(bool wrap, int caret, int anchor, const char *text, flo
   auto caret_glyph = [&](float left, float top) {
     gfx_emit_glyph(font->texcoord[CARET_GLYPH], left, top, caret_w, size);
   };
-  glColor4f(r, g, b, a);
+  gfx_quad_color(r, g, b, a);
   float pen_x = 0, pen_y = 0;
   const int end = draw_lines(*font, text, wrap, x, y, height, size, &pen_x, &pen_y,
                              [&](int i, float left, float top, float w) {
                                if (i == caret) caret_glyph(left, top);
                                if ((anchor <= i && i < caret) || (caret <= i && i < anchor)) {
-                                 glColor4f(r, g, b, a * 0.5f);
+                                 gfx_quad_color(r, g, b, a * 0.5f);
                                  gfx_emit_glyph(font->texcoord[SOLID_GLYPH], left, top, w, size);
-                                 glColor4f(r, g, b, a);
+                                 gfx_quad_color(r, g, b, a);
                                }
                              });
   if (end == caret) caret_glyph(x + pen_x, y + pen_y);
-  glEnd();
 }

@@ -1,6 +1,7 @@
 // The rendering subsystem: textures, fonts, text, quads and view set-up.
 #pragma once
 
+#include "gfx/batch.h"
 #include "gfx/field_text.h"
 #include "gfx/font.h"
 #include "gfx/quads.h"

@@ -1,9 +1,10 @@
-// Immediate-mode rectangles. Texturing is expected on; a primitive drawn
-// without a texture switches it off for itself and on again afterwards.
+// Rectangles, gathered into the quad batch. Each sets the texturing it needs
+// and leaves it so: consecutive plain quads then share one batch.
 #include "gfx/quads.h"
 
 #include <GL/gl.h>
 
+#include "gfx/batch.h"
 #include "gfx/font.h"
 #include "gfx/texture.h"
 
@@ -25,46 +26,34 @@ int pointer_slot() {
 }
 
 // Binds the slot's texture, or switches texturing off for a plain quad; a slot
-// outside the table draws plain. True when texturing was switched off.
-bool bind_or_disable(int slot) {
+// outside the table draws plain. True when the quad is plain.
+bool use_slot(int slot) {
   if (!valid_slot(slot)) {
-    glDisable(GL_TEXTURE_2D);
+    gfx_set_texturing(false);
     return true;
   }
-  glBindTexture(GL_TEXTURE_2D, textures[slot].gl_name);
+  gfx_set_texturing(true);
+  gfx_bind_texture(textures[slot].gl_name);
   return false;
 }
 
 // The rectangle from (x0, y0) to (x1, y1), corners in drawing order, each
-// texture coordinate (s, t pairs in uv) before its vertex. A plain quad has no
-// texture to map, so its vertices carry none: the world's thousands of tiles
-// draw faster without them.
-void emit_quad(float x0, float y0, float x1, float y1, float r, float g, float b, float a,
-               const float *uv) {
-  const float xs[4] = {x0, x1, x1, x0};
-  const float ys[4] = {y0, y0, y1, y1};
-  glBegin(GL_QUADS);
-  glColor4f(r, g, b, a);
-  for (int corner = 0; corner < 4; ++corner) {
-    if (uv) {
-      glTexCoord2f(uv[2 * corner], uv[2 * corner + 1]);
-    }
-    glVertex2f(xs[corner], ys[corner]);
-  }
-  glEnd();
-}
-
+// with its texture coordinates (s, t pairs in uv; zero for a plain quad).
 void draw_slot_quad(int slot, float x0, float y0, float x1, float y1, float r, float g,
                     float b, float a, const float *uv) {
-  const bool plain = bind_or_disable(slot);
-  emit_quad(x0, y0, x1, y1, r, g, b, a, plain ? nullptr : uv);
-  if (plain) {
-    glEnable(GL_TEXTURE_2D);
-  }
+  const bool plain = use_slot(slot);
+  static constexpr float NO_UV[8] = {};
+  const float *st = plain ? NO_UV : uv;
+  gfx_quad_color(r, g, b, a);
+  BatchVertex *corner = gfx_reserve_quads(1);
+  gfx_put_corner(&corner[0], x0, y0, st[0], st[1]);
+  gfx_put_corner(&corner[1], x1, y0, st[2], st[3]);
+  gfx_put_corner(&corner[2], x1, y1, st[4], st[5]);
+  gfx_put_corner(&corner[3], x0, y1, st[6], st[7]);
+  gfx_commit_quads();
 }
 
 }  // namespace
-
 void gfx_align(float *x, float *y, float w, float h, int flags) {
   if (flags & ALIGN_CENTER_X) {
     *x -= w * 0.5f;
@@ -95,7 +84,8 @@ void gfx_draw_rect_outline(float x, float y, float w, float h, int flags, float 
                            float b, float a) {
   gfx_align(&x, &y, w, h, flags);
   const float corners[5][2] = {{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}, {x, y}};
-  glDisable(GL_TEXTURE_2D);
+  gfx_set_texturing(false);
+  gfx_flush_quads();  // the quads before lie under the lines
   glBegin(GL_LINES);
   glColor4f(r, g, b, a);
   for (int edge = 0; edge < 4; ++edge) {
@@ -103,7 +93,6 @@ void gfx_draw_rect_outline(float x, float y, float w, float h, int flags, float 
     glVertex2f(corners[edge + 1][0], corners[edge + 1][1]);
   }
   glEnd();
-  glEnable(GL_TEXTURE_2D);
 }
 
 void gfx_draw_pointer(float x, float y, float half_size, float r, float g, float b, float a) {

@@ -1,6 +1,6 @@
 // Drawing one line of formatted text with the current font. The format is
 // expanded into text_buffer first so the line can be measured and aligned
-// before drawing; the characters then go out in one glBegin/glEnd batch.
+// before drawing; the characters then join the quad batch.
 //
 // Values arrive typed and counted, so an escape can tell a missing value from
 // a present one: an escape with nothing left to take is shown as written, and
@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "gfx/batch.h"
 #include "gfx/font.h"
 #include "gfx/quads.h"
 #include "gfx/texture.h"
@@ -165,15 +166,29 @@ int append(int length, const char *piece) {
 // ---------------------------------------------------------------------------
 // Layout and drawing.
 
+// uv comes in Font::texcoord's corner order, clockwise from the top left.
+void put_glyph(BatchVertex *corner, const float (&uv)[4][2], float left, float top, float right,
+               float bottom) {
+  gfx_put_corner(&corner[0], left, top, uv[0][0], uv[0][1]);
+  gfx_put_corner(&corner[1], right, top, uv[1][0], uv[1][1]);
+  gfx_put_corner(&corner[2], right, bottom, uv[2][0], uv[2][1]);
+  gfx_put_corner(&corner[3], left, bottom, uv[3][0], uv[3][1]);
+}
+
+// The whole line is reserved at once: its glyphs fill the batch in one sweep.
 void emit_glyphs(const Font &font, const char *text, float x, float y, float size,
                  bool solid) {
+  int count = 0;
+  while (count < TEXT_MAX_CHARS && text[count] != '\0') ++count;
+  BatchVertex *corner = gfx_reserve_quads(count);
   float pen = 0.0f;
-  for (int i = 0; i < TEXT_MAX_CHARS && text[i] != '\0'; ++i) {
+  for (int i = 0; i < count; ++i, corner += 4) {
     const unsigned char ch = static_cast<unsigned char>(text[i]);
     const float w = size * font.advance[ch];
-    gfx_emit_glyph(font.texcoord[solid ? SOLID_GLYPH : ch], x + pen, y, w, size);
+    put_glyph(corner, font.texcoord[solid ? SOLID_GLYPH : ch], x + pen, y, x + pen + w, y + size);
     pen = pen + w;
   }
+  gfx_commit_quads();
 }
 
 }  // namespace
@@ -229,14 +244,9 @@ float gfx_text_width(const char *text, float size) {
 // uv comes in Font::texcoord's corner order, clockwise from the top left.
 void gfx_emit_glyph(const float (&uv)[4][2], float left, float top, float width, float height) {
   const float right = left + width, bottom = top + height;
-  glTexCoord2f(uv[0][0], uv[0][1]);
-  glVertex2f(left, top);
-  glTexCoord2f(uv[1][0], uv[1][1]);
-  glVertex2f(right, top);
-  glTexCoord2f(uv[2][0], uv[2][1]);
-  glVertex2f(right, bottom);
-  glTexCoord2f(uv[3][0], uv[3][1]);
-  glVertex2f(left, bottom);
+  BatchVertex *corner = gfx_reserve_quads(1);
+  put_glyph(corner, uv, left, top, right, bottom);
+  gfx_commit_quads();
 }
 
 // A font without a usable texture slot has nothing to bind: nothing is drawn.
@@ -245,8 +255,8 @@ const Font *gfx_begin_glyphs() {
   if (font.texture_slot < 0 || font.texture_slot >= TEXTURE_SLOT_COUNT) {
     return nullptr;
   }
-  glBindTexture(GL_TEXTURE_2D, textures[font.texture_slot].gl_name);
-  glBegin(GL_QUADS);
+  gfx_set_texturing(true);
+  gfx_bind_texture(textures[font.texture_slot].gl_name);
   return &font;
 }
 
@@ -258,10 +268,11 @@ void draw_line(const char *text, float x, float y, float size, int flags, float 
   if (font == nullptr) {
     return;
   }
-  gfx_align(&x, &y, gfx_text_width(text, size), size, flags & ALIGN_FLAGS);
-  glColor4f(r, g, b, a);
+  // Left-aligned text needs no width.
+  const bool measured = (flags & (ALIGN_CENTER_X | ALIGN_RIGHT)) != 0;
+  gfx_align(&x, &y, measured ? gfx_text_width(text, size) : 0, size, flags & ALIGN_FLAGS);
+  gfx_quad_color(r, g, b, a);
   emit_glyphs(*font, text, x, y, size, (flags & TEXT_SOLID) != 0);
-  glEnd();
 }
 
 }  // namespace

@@ -50,10 +50,10 @@ void gfx_draw_text_values(const char *format, float x, float y, float size, int 
 void gfx_draw_plain_text(const char *text, float x, float y, float size, int flags, float r,
                          float g, float b, float a);
 
-// Building blocks of every text drawer. gfx_begin_glyphs binds the current
-// font's texture and opens a GL_QUADS batch, returning the font, or returns
-// null (and opens nothing) when the font has no usable texture slot.
-// gfx_emit_glyph adds one glyph with the given texture corners.
+// Building blocks of every text drawer. gfx_begin_glyphs sets the quad batch
+// to the current font's texture and returns the font, or returns null (and
+// sets nothing) when the font has no usable texture slot. gfx_emit_glyph adds
+// one glyph with the given texture corners, in the batch's current colour.
 struct Font;
 const Font *gfx_begin_glyphs();
 void gfx_emit_glyph(const float (&uv)[4][2], float left, float top, float width, float height);

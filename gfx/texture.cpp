@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "files/streams.h"
+#include "gfx/batch.h"
 
 TextureSlot textures[TEXTURE_SLOT_COUNT];
 char image_cache_name[IMAGE_CACHE_NAME_SIZE];
@@ -236,7 +237,7 @@ void shrink_level(const uint32_t *source, int source_width, uint32_t *out, int w
 // ---- upload ----
 
 void set_parameters(const TextureSlot &slot) {
-  glBindTexture(GL_TEXTURE_2D, slot.gl_name);
+  gfx_bind_texture(slot.gl_name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, slot.wrap_s);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, slot.wrap_t);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, slot.mag_filter);
@@ -356,7 +357,10 @@ int gfx_upload_texture(int slot) {
   return t.level_count;
 }
 
+// Called when the window's GL context was made anew, which knows nothing of
+// what was set in the old one.
 void gfx_reload_textures() {
+  gfx_forget_gl_state();
   for (int slot = 0; slot < TEXTURE_SLOT_COUNT; ++slot) {
     if (textures[slot].width != 0) {
       gfx_upload_texture(slot);

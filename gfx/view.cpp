@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "gfx/batch.h"
 #include "gfx/font.h"
 #include "video/video_mode.h"
 
@@ -28,6 +29,7 @@ int to_pixels(int64_t value, int window_side, int view) {
 
 // GL counts viewport rows from the bottom.
 void set_viewport(int x, int y, int w, int h) {
+  gfx_flush_quads();
   const Font &font = *gfx_current_font();
   const int64_t bottom = view_side(font.view_height, video.height) - (int64_t(y) + h);
   glViewport(to_pixels(x, video.width, font.view_width),
@@ -87,6 +89,7 @@ void gfx_set_ortho(int x, int y, int w, int h, float half_w, float half_h, float
 
 // The rows of the orientation are the camera's own axes in world coordinates.
 void gfx_apply_camera(const Vec3 *position, const Mat3 *orientation) {
+  gfx_flush_quads();
   glMatrixMode(GL_MODELVIEW);
   if (orientation) {
     multiply_orientation(*orientation, false);
@@ -97,6 +100,7 @@ void gfx_apply_camera(const Vec3 *position, const Mat3 *orientation) {
 }
 
 void gfx_apply_object(const Vec3 *position, const Mat3 *orientation) {
+  gfx_flush_quads();
   glMatrixMode(GL_MODELVIEW);
   if (position) {
     glTranslatef(position->x, position->y, position->z);
@@ -110,7 +114,8 @@ void gfx_apply_object(const Vec3 *position, const Mat3 *orientation) {
 // matrix current.
 void gfx_begin_overlay() {
   const Font &font = *gfx_current_font();
-  glEnable(GL_TEXTURE_2D);
+  gfx_set_texturing(true);
+  gfx_flush_quads();
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glDisable(GL_DEPTH_TEST);

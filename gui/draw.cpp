@@ -5,11 +5,10 @@
 // editing view all agree whatever alignment they were declared with.
 #include "gui/draw.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 #include <cstdio>
 
+#include "gfx/batch.h"
 #include "gfx/field_text.h"
 #include "gfx/quads.h"
 #include "gfx/text.h"
@@ -21,7 +20,6 @@ namespace {
 constexpr float BACKGROUND_STEP = 0.0625f;  // a field's box is darker at rest than active
 constexpr float CAPTION_GROWTH = 0.25f;     // caption size change per unit of highlight
 constexpr float OUTLINE_ALPHA = 0.5f;
-constexpr int CENTERED = ALIGN_CENTER_X | ALIGN_CENTER_Y;
 // How much each bevel strip (top, right, bottom, left) faces the light.
 constexpr float STRIP_FACING[4] = {0.5f, -0.25f, -0.5f, 0.25f};
 
@@ -30,7 +28,9 @@ int drawn_count() {
   return widget_count < MAX_WIDGETS ? widget_count : MAX_WIDGETS;
 }
 
-void vertex(const float (&point)[2]) { glVertex2f(point[0], point[1]); }
+void put(BatchVertex *corner, const float (&point)[2]) {
+  gfx_put_corner(corner, point[0], point[1], 0, 0);
+}
 
 // Copies at most SHOWN_TEXT_SIZE - 1 bytes, so a string without its
 // terminator within reach still makes a terminated shown_text.
@@ -127,8 +127,12 @@ void draw_button(const Widget &w) {
   draw_face_image(w);
   const float size = w.text_size + CAPTION_GROWTH * w.highlight;
   const float grey = 0.875f - 0.125f * w.highlight;
-  gfx_draw_plain_text(w.text, w.text_x + 1, w.text_y + 1, size, CENTERED, 0, 0, 0, a);
-  gfx_draw_plain_text(w.text, w.text_x, w.text_y, size, CENTERED, grey, grey, grey, a);
+  // Centred on the caption's point, measured once for both.
+  const float half_width = gfx_text_width(w.text, size) * 0.5f, half_height = size * 0.5f;
+  gfx_draw_plain_text(w.text, (w.text_x + 1) - half_width, (w.text_y + 1) - half_height, size, 0,
+                      0, 0, 0, a);
+  gfx_draw_plain_text(w.text, w.text_x - half_width, w.text_y - half_height, size, 0, grey, grey,
+                      grey, a);
 }
 
 void draw_outline(const Widget &w) {
@@ -155,7 +159,8 @@ void gui_draw_widgets() {
 }
 
 // The strips go outer edge then inner edge, each strip's corners in turn; the
-// face shades from its top edge to its bottom one. All five quads are one batch.
+// face shades from its top edge to its bottom one. All five quads join the
+// batch of plain quads.
 void gui_draw_bevel_box(float x, float y, float width, float height, float tilt, int align,
                         float r, float g, float b, float a) {
   gfx_align(&x, &y, width, height, align);
@@ -166,24 +171,23 @@ void gui_draw_bevel_box(float x, float y, float width, float height, float tilt,
   // (lean, facing) is the unit vector along (tilt, 1).
   const float facing = static_cast<float>(1.0 / std::sqrt(static_cast<double>(tilt) * tilt + 1));
   const float lean = tilt * facing;
-  glDisable(GL_TEXTURE_2D);
-  glBegin(GL_QUADS);
-  for (int k = 0; k < 4; ++k) {
+  gfx_set_texturing(false);
+  BatchVertex *corner = gfx_reserve_quads(5);
+  for (int k = 0; k < 4; ++k, corner += 4) {
     const float shade = 0.5f * (STRIP_FACING[k] * lean + BEVEL_FACING * facing);
-    glColor4f(r * shade, g * shade, b * shade, a);
-    vertex(outer[k]);
-    vertex(outer[(k + 1) % 4]);
-    vertex(inner[(k + 1) % 4]);
-    vertex(inner[k]);
+    gfx_quad_color(r * shade, g * shade, b * shade, a);
+    put(&corner[0], outer[k]);
+    put(&corner[1], outer[(k + 1) % 4]);
+    put(&corner[2], inner[(k + 1) % 4]);
+    put(&corner[3], inner[k]);
   }
   const float face_top = (0.375f + 0.125f * tilt) * BEVEL_FACING;
   const float face_bottom = (0.375f - 0.0625f * tilt) * BEVEL_FACING;
-  glColor4f(r * face_top, g * face_top, b * face_top, a);
-  vertex(inner[0]);
-  vertex(inner[1]);
-  glColor4f(r * face_bottom, g * face_bottom, b * face_bottom, a);
-  vertex(inner[2]);
-  vertex(inner[3]);
-  glEnd();
-  glEnable(GL_TEXTURE_2D);
+  gfx_quad_color(r * face_top, g * face_top, b * face_top, a);
+  put(&corner[0], inner[0]);
+  put(&corner[1], inner[1]);
+  gfx_quad_color(r * face_bottom, g * face_bottom, b * face_bottom, a);
+  put(&corner[2], inner[2]);
+  put(&corner[3], inner[3]);
+  gfx_commit_quads();
 }

@@ -75,6 +75,7 @@ void finish_line() {
   l.end[1] = pending[1];
   std::copy(gl.color, gl.color + 4, l.color);
   l.textured = enabled(GL_TEXTURE_2D);
+  l.quads_before = quad_count;
 }
 
 void vertex(double x, double y, double z) {
@@ -85,6 +86,12 @@ void vertex(double x, double y, double z) {
   pending_count = 0;
   if (primitive == GL_QUADS) finish_quad();
   if (primitive == GL_LINES) finish_line();
+}
+
+void begin(GLenum mode) {
+  primitive = mode;
+  pending_count = 0;
+  if (gl_recording) multiply(transform, gl.matrix[1], gl.matrix[0]);
 }
 
 }  // namespace
@@ -172,9 +179,8 @@ void glBlendFunc(GLenum src, GLenum dst) { gl.blend_src = src, gl.blend_dst = ds
 void glDepthMask(GLboolean flag) { gl.depth_mask = flag; }
 
 void glBegin(GLenum mode) {
-  primitive = mode;
-  pending_count = 0;
-  if (gl_recording) multiply(transform, gl.matrix[1], gl.matrix[0]);
+  ++gl.draw_calls;
+  begin(mode);
 }
 
 void glEnd(void) { primitive = 0; }
@@ -185,5 +191,36 @@ void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
 }
 
 void glTexCoord2f(GLfloat s, GLfloat t) { gl.texcoord[0] = s, gl.texcoord[1] = t; }
+
+// Vertex arrays of floats, read back vertex by vertex as if sent one at a time.
+namespace {
+struct ClientArray { GLint size; GLsizei stride; const GLfloat *data; } vertex_array, texcoord_array, color_array;
+const GLfloat *element(const ClientArray &a, GLint i) {
+  return a.data + i * (a.stride ? a.stride / GLsizei(sizeof(GLfloat)) : a.size);
+}
+}  // namespace
+
+void glEnableClientState(GLenum array) { gl.capability[array & 0xFFFF] = true; }
+void glDisableClientState(GLenum array) { gl.capability[array & 0xFFFF] = false; }
+void glVertexPointer(GLint size, GLenum, GLsizei stride, const GLvoid *p) {
+  vertex_array = {size, stride, static_cast<const GLfloat *>(p)};
+}
+void glTexCoordPointer(GLint size, GLenum, GLsizei stride, const GLvoid *p) {
+  texcoord_array = {size, stride, static_cast<const GLfloat *>(p)};
+}
+void glColorPointer(GLint size, GLenum, GLsizei stride, const GLvoid *p) {
+  color_array = {size, stride, static_cast<const GLfloat *>(p)};
+}
+void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
+  ++gl.draw_calls;
+  if (!gl_recording || !enabled(GL_VERTEX_ARRAY)) return;
+  begin(mode);
+  for (GLint i = first; i < first + count; ++i) {
+    if (enabled(GL_COLOR_ARRAY)) std::copy_n(element(color_array, i), 4, gl.color);
+    if (enabled(GL_TEXTURE_COORD_ARRAY)) std::copy_n(element(texcoord_array, i), 2, gl.texcoord);
+    vertex(element(vertex_array, i)[0], element(vertex_array, i)[1], 0);
+  }
+  glEnd();
+}
 void glVertex2f(GLfloat x, GLfloat y) { vertex(x, y, 0); }
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { vertex(x, y, z); }

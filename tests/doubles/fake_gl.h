@@ -35,6 +35,7 @@ struct GlLine {
   GlCorner end[2];
   float color[4];
   bool textured;
+  int quads_before;  // quad_count when it was drawn: where it lies in the drawing order
 };
 
 struct GlTextureLevel {
@@ -60,6 +61,7 @@ struct GlState {
   int viewport[4];
   int names_generated;
   long quads_total;  // quads drawn since the reset, pictures before this one included
+  long draw_calls;   // glBegin and glDrawArrays calls since the reset
 };
 
 extern GlState gl;

@@ -27,6 +27,8 @@ void reset_engine_state() {
   fake::gl.names_generated = TEXTURE_SLOT_COUNT;
   image_cache_name[0] = '\0';
   image_cache.width = image_cache.height = 0;
+  batch_vertex_count = 0, quad_batching = 1;
+  gfx_forget_gl_state();
   zero(fonts);
   current_font = 0;
   fonts[0].view_width = VIEW_WIDTH;

@@ -129,6 +129,7 @@ TEST_F(MainLoop, EscapeOrAQuitRequestEndsTheLoopAfterTheFrameThatSawIt) {
     EXPECT_EQ(sdl.swaps, escape ? 3 : 5);
     EXPECT_NEAR(player.position.y, 130 - GRAVITY * float(escape ? 6 : 15), 1e-4f) << "falling";
     EXPECT_EQ(Floats({widgets[0].x + widgets[0].width, float(widget_count)}), Floats({-64, 1}));
+    for (int i = 1; i <= 5; ++i) EXPECT_LE(fake::quads[fake::quad_count - i].right(), 0) << "the quit button, unseen";
   }
 }
 
@@ -247,6 +248,7 @@ TEST_F(World, PictureShowsTheSolidTilesAndThenThePlayer) {
   glEnable(GL_BLEND), glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, 77);
   game_draw_world();
+  gfx_flush_quads();
   ASSERT_EQ(fake::quad_count, 6);
   for (int i = 0; i < 6; ++i) {
     const float x = i < 5 ? float(solid[i][0]) : 69.75f, y = i < 5 ? float(solid[i][1]) : 131.25f;

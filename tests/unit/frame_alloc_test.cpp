@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "gallery/gallery.h"
 #include "tests/support/engine_test.h"
 
 #if !defined(__SANITIZE_ADDRESS__)  // the sanitizers bring an allocator of their own
@@ -98,11 +99,34 @@ TEST_F(EngineTest, EditingFieldsAllocatesNothing) {
     mouse_prev = mouse;
     mouse = MouseState{10, 35, 0, 0, frame % 100 == 75, 0, 0, 0, 0, 0};
     gui_update();
+    gui_draw_widgets();
   }
   counting = false;
   EXPECT_EQ(allocations, 0);
   EXPECT_TRUE(n != -5 && u != 7 && f != 2.5f && std::strcmp(text, "text") && std::strcmp(area, "an area"))
       << "every field was edited";
+}
+
+// The gallery's frames, the pointer going from widget to widget (a toggle, a
+// radio choice, the slider, the int field, the button) and clicking, digits
+// typed: they change values, print them, and allocate nothing.
+TEST_F(EngineTest, GalleryFramesAllocateNothing) {
+  const int points[][2] = {{44, 230}, {175, 280}, {62, 340}, {500, 174}, {100, 80}};  // window pixels
+  int quits = 0;
+  testing::internal::CaptureStdout();
+  gallery_frame();  // the first line out may set up the output buffer
+  allocations = 0, counting = true;
+  for (int frame = 0; frame < 1000; ++frame) {
+    platform.mouse_x = points[frame / 200][0], platform.mouse_y = points[frame / 200][1];
+    platform.mouse_buttons = frame % 200 == 10 ? SDL_BUTTON(SDL_BUTTON_LEFT) : 0;
+    platform.keys['0' + frame / 20 % 10] = frame % 20 > 10;
+    quits += !gallery_frame();
+  }
+  counting = false;
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(Ints({int(allocations), quits}), Ints({0, 0}));
+  for (const char *name : {"bits ", "choice ", "slider ", "\nint ", "button "})
+    EXPECT_NE(out.find(name), out.npos) << name;
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ TEST_F(Gfx, OverlayMapsTheViewOntoTheWindow) {
     gfx_set_view_size(view_w, view_h);
     gfx_begin_overlay();
     gfx_draw_quad(NO_TEXTURE, 0, 0, 64, 48, 0, 1, 1, 1, 1);
+    gfx_flush_quads();
     EXPECT_EQ(span(quads[fake::quad_count - 1]), span(0, 0, right, bottom)) << font;
   }
   EXPECT_EQ(fonts[0].view_width, 640);
@@ -78,14 +79,17 @@ TEST_F(Gfx, ProjectionsAndTheCameraPlaceTheWorld) {
   gfx_set_perspective(0, 0, 640, 480, 0.25f, 1024);
   gfx_apply_camera(&eye, nullptr);
   gfx_draw_quad(NO_TEXTURE, 3, -1, 16, 12, ALIGN_CENTER_X | ALIGN_CENTER_Y, 1, 1, 1, 1);
+  gfx_flush_quads();
   EXPECT_EQ(span(quads[0]), span(0, 0, 800, 600));
   EXPECT_EQ(fake::gl.matrix[2][12], 0) << "the texture matrix";
   gfx_set_perspective(0, 0, 0, 480, 2, 100);  // viewport 0 wide, square frustum
   gfx_apply_camera(&eye, nullptr);
   gfx_draw_quad(NO_TEXTURE, 3, -1, 16, 16, ALIGN_CENTER_X | ALIGN_CENTER_Y, 1, 1, 1, 1);
+  gfx_flush_quads();
   EXPECT_EQ(span(quads[1]), span(0, 0, 0, 600));
   gfx_set_ortho(0, 0, 320, 240, 12, 9, 50);  // the top left quarter of the window
   gfx_draw_quad(NO_TEXTURE, -12, -9, 24, 18, 0, 1, 1, 1, 1);
+  gfx_flush_quads();
   EXPECT_EQ(span(quads[2]), span(0, 0, 400, 300));
   // The orientation's rows are the camera's axes: with x and y swapped, the
   // world's +x points up the screen, 8 units ahead. An object placed 8 units
@@ -96,21 +100,23 @@ TEST_F(Gfx, ProjectionsAndTheCameraPlaceTheWorld) {
   gfx_set_perspective(0, 0, 640, 480, 1, 100);
   gfx_apply_camera(&behind, &swap);
   gfx_draw_quad(NO_TEXTURE, 2, 1, 3, 1, 0, 1, 1, 1, 1);
+  gfx_flush_quads();
   EXPECT_EQ(span(quads[3]), span(400, 150, 450, 300));
   gfx_apply_object(&ahead, &swap);
   gfx_draw_quad(NO_TEXTURE, 0, 0, 4, 3, 0, 1, 1, 1, 1);
+  gfx_flush_quads();
   EXPECT_EQ(span(quads[4]), span(400, 150, 600, 300));
   gfx_apply_camera(nullptr, nullptr);
   gfx_apply_object(nullptr, nullptr);
   gfx_draw_quad(NO_TEXTURE, 0, 0, 4, 3, 0, 1, 1, 1, 1);
+  gfx_flush_quads();
   EXPECT_EQ(span(quads[5]), span(quads[4]));
 }
 
 // ---- quads ----
 
-// In view units equal to pixels. A plain quad draws untextured and leaves
-// texturing on, as do slots outside the table and pointer images past it; a
-// textured quad shows the whole image upright (t = 1, the image's top row,
+// In view units equal to pixels. A plain quad draws untextured, as do slots
+// outside the table and pointer images past it; a textured quad shows the whole image upright (t = 1, the image's top row,
 // along its top edge) unless given coordinates. An outline is four
 // untextured lines around the rectangle.
 TEST_F(Gfx, QuadsLandWhereTheirAlignmentPutsThem) {
@@ -122,10 +128,13 @@ TEST_F(Gfx, QuadsLandWhereTheirAlignmentPutsThem) {
   gfx_draw_quad_uv(3, 10, 10, 4, 2, ALIGN_CENTER_Y, 1, 0, 0, 1, uv);
   gfx_draw_quad_uv(3, 10, 10, 4, 2, ALIGN_RIGHT | ALIGN_CENTER_X, 1, 0, 0, 1, nullptr);
   gfx_draw_quad_uv(TEXTURE_SLOT_COUNT, 0, 0, 1, 1, 0, 1, 1, 1, 1, uv);
+  gfx_flush_quads();
   fonts[0].pointer_image = 3;
   gfx_draw_pointer(320, 240, 8, 1, 1, 1, 1);
+  gfx_flush_quads();
   fonts[0].pointer_image = TEXTURE_SLOT_COUNT - POINTER_TEXTURE_SLOT;
   gfx_draw_pointer(0, 0, 1, 1, 1, 1, 1);
+  gfx_flush_quads();
   const Floats upright = {0, 1, 1, 1, 1, 0, 0, 0};
   const struct { Floats span; GLuint texture; Floats uv; } expected[] = {
       {span(10, 20, 40, 60), 0, {}}, {span(85, 160, 115, 200), 13, upright},
@@ -140,13 +149,13 @@ TEST_F(Gfx, QuadsLandWhereTheirAlignmentPutsThem) {
   }
   EXPECT_EQ(Floats(quads[0].color, quads[0].color + 4), Floats({0.25f, 0.5f, 0.75f, 1}));
   gfx_draw_rect_outline(100, 200, 30, 40, ALIGN_RIGHT, 0, 1, 0, 0.5f);
+  gfx_flush_quads();
   ASSERT_EQ(fake::line_count, 4);
   Floats ends;
   for (const fake::GlLine &l : std::span(fake::lines, 4))
     ends.insert(ends.end(), {l.end[0].x, l.end[0].y, l.end[1].x, l.end[1].y, float(l.textured), l.color[3]});
   EXPECT_EQ(ends, Floats({70, 200, 100, 200, 0, 0.5f, 100, 200, 100, 240, 0, 0.5f,
                           100, 240, 70, 240, 0, 0.5f, 70, 240, 70, 200, 0, 0.5f}));
-  EXPECT_TRUE(fake::enabled(GL_TEXTURE_2D));
 }
 
 // ---- formatted text ----
@@ -219,6 +228,7 @@ TEST_F(Text, ExpansionAndWidthsStopAtTheCharacterLimit) {
 TEST_F(Text, DrawsOneQuadPerCharacterSideBySide) {
   gfx_draw_text("ab/i", 10, 20, 16, 0, 0.25f, 0.5f, 0.75f, 1, -3);
   gfx_draw_text("a\n\xC8", 0, 0, 16, TEXT_SOLID, 1, 0, 0, 1);
+  gfx_flush_quads();
   ASSERT_EQ(fake::quad_count, 7);
   EXPECT_EQ(span(quads[0]), span(10, 20, 17, 36));
   EXPECT_EQ(span(quads[1]), span(17, 20, 18, 36));
@@ -236,9 +246,11 @@ TEST_F(Text, AlignmentMovesTheAnchorByWidthAndSize) {
                           {8, 100, 34}, {12, 100, 42}, {10, 92, 34}, {1 | TEXT_SOLID, 96, 50}};
   for (const auto &[flags, left, top] : cases) {  // "ab" at size 16 is 8 wide, 'a' 7 of it
     gfx_draw_text("ab", 100, 50, 16, flags, 1, 1, 1, 1);
+    gfx_flush_quads();
     EXPECT_EQ(span(quads[fake::quad_count - 2]), span(left, top, left + 7, top + 16)) << flags;
   }
   gfx_draw_text(std::string(TEXT_MAX_CHARS + 200, 'b').c_str(), 1000, 0, 16, ALIGN_RIGHT, 1, 1, 1, 1);
+  gfx_flush_quads();
   EXPECT_EQ(quads[fake::quad_count - TEXT_MAX_CHARS].left(), 0);
 }
 
@@ -252,6 +264,7 @@ TEST_F(Text, TheCurrentFontDrawsAndOneWithoutASlotDrawsNothing) {
   for (int font : {1, -1, FONT_COUNT}) {
     current_font = font;
     gfx_draw_text("a", 800, 0, 16, ALIGN_RIGHT, 1, 1, 1, 1);
+    gfx_flush_quads();
     const fake::GlQuad &last = quads[fake::quad_count - 1];
     drawn.insert(drawn.end(), {int(last.texture), int(last.left())});
   }
@@ -260,6 +273,7 @@ TEST_F(Text, TheCurrentFontDrawsAndOneWithoutASlotDrawsNothing) {
   for (int slot : {-1, TEXTURE_SLOT_COUNT, INT_MIN}) {
     fonts[3].texture_slot = slot;
     gfx_draw_text("t/i", 0, 0, 16, 0, 1, 1, 1, 1, 5);
+    gfx_flush_quads();
     EXPECT_STREQ(text_buffer, "t5");
   }
   EXPECT_EQ(fake::quad_count, 3);

@@ -264,6 +264,7 @@ TEST_F(TextEntry, TheEditingViewShowsCaretAndSelection) {
   gfx_set_view_size(800, 600);
   gfx_begin_overlay();
   gfx_draw_field_text(false, 2, 5, "abcdefg", 10, 20, 200, 16, 16, 0, 1, 1, 1, 0.8f);
+  gfx_flush_quads();
   Floats lefts, alphas, uv;
   for (const fake::GlQuad &q : std::span(fake::quads, fake::quad_count)) {
     lefts.push_back(q.left()), alphas.push_back(q.color[3]), uv.push_back(q.corner[0].s);
@@ -272,9 +273,11 @@ TEST_F(TextEntry, TheEditingViewShowsCaretAndSelection) {
   EXPECT_EQ(alphas, Floats({0.8f, 0.8f, 0.8f, 0.8f, 0.4f, 0.8f, 0.4f, 0.8f, 0.4f, 0.8f, 0.8f}));
   EXPECT_EQ(uv, Floats({0, 0, 0, 0.5f, 0, 0, 0, 0, 0, 0, 0}));
   gfx_draw_field_text(false, 7, 7, "abcdefg", 10, 20, 200, 16, 16, 0, 1, 1, 1, 1);
+  gfx_flush_quads();
   EXPECT_EQ(span(fake::quads[fake::quad_count - 1]), span(66, 20, 74, 36)) << "the caret after the text";
   const int before = fake::quad_count;
   gfx_draw_wrapped_text("aaaa bbbb cccc", 0, 0, 60, 40, 16, 0, 1, 1, 1, 1);
+  gfx_flush_quads();
   EXPECT_EQ(fake::quad_count - before, 10) << "two lines of 16 in a height of 40";
   EXPECT_EQ(span(fake::quads[fake::quad_count - 1]), span(32, 16, 40, 32)) << "the space ending line 2";
 }
