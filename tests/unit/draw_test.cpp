@@ -42,6 +42,7 @@ TEST_F(Draw, BevelShadesFollowTheTilt) {
                                                          {-1, {0.117f, 0.382f, 0.470f, 0.205f, 0.208f, 0.363f}}};
   for (const auto &c : cases) {
     fake::quad_count = 0;
+    gfx_set_texturing(true), gfx_bind_texture(5);  // the box must not take it
     gui_draw_bevel_box(60, 40, 100, 40, c.tilt, ALIGN_CENTER_X | ALIGN_CENTER_Y, 1, 0.5f, 1, 0.75f);
     gfx_flush_quads();
     ASSERT_EQ(fake::quad_count, 5);
@@ -57,10 +58,13 @@ TEST_F(Draw, BevelShadesFollowTheTilt) {
 
 // Raised (+1), the caption is a quarter larger and grey 0.75 over a black
 // shadow one unit down and right; sunken (-1), a quarter smaller and white.
+// Buttons, toggles and radio choices alike.
 TEST_F(Draw, CaptionsGrowAndDarkenWithTheHighlight) {
-  for (float highlight : {1.0f, 0.0f, -1.0f}) {
+  int32_t bits = 0;
+  for (const auto &[highlight, code] : {std::pair{1.0f, 0}, {0.0f, int(PROP_TOGGLE)}, {-1.0f, int(PROP_RADIO)}}) {
     fake::quad_count = widget_count = 0;
     gui_add_box("a/s", 0, 0, 100, 20, 16, 0, 1, 1, 1, 1);
+    if (code) gui_set(code, &bits, 1);
     widgets[0].highlight = highlight;
     gui_draw_widgets();
     gfx_flush_quads();
@@ -78,15 +82,15 @@ TEST_F(Draw, FieldsShowTheirValueOverADarkBox) {
   int32_t minus = -12;
   uint32_t big = 4000000000u;
   float reals[] = {0.1f, 1e-05f, 1234567};
-  char abc[] = "abc", escape[] = "50/s//";
-  const struct { int kind; void *target; bool masked, active; std::string shown; } cases[] = {
+  char abc[] = "abc", escape[] = "50/s// wraps onto a second line";
+  const struct { int kind; void *target; bool masked, active; std::string shown; float last_top = 20; } cases[] = {
       {PROP_FIELD_FLOAT, &reals[0], false, false, "0.1"}, {PROP_FIELD_FLOAT, &reals[1], false, true, "1e-05"},
       {PROP_FIELD_FLOAT, &reals[2], false, false, "1.23457e+06"}, {PROP_FIELD_UINT, &big, false, false, "4000000000"},
       {PROP_FIELD_TEXT, abc, true, false, "***"}, {PROP_FIELD_INT, &minus, true, false, "***"},
-      {PROP_AREA_TEXT, escape, false, false, "50/s//"}, {PROP_FIELD_INT, &minus, false, false, "-12"}};
+      {PROP_AREA_TEXT, escape, false, false, escape, 36}, {PROP_FIELD_INT, &minus, false, false, "-12"}};
   for (const auto &c : cases) {
     fake::quad_count = widget_count = 0;
-    gui_add_box("L", 10, 20, 200, 20, 16, 0, 0.5f, 1, 1, 0.8f);
+    gui_add_box("L", 10, 20, 200, 40, 16, 0, 0.5f, 1, 1, 0.8f);
     if (c.kind == PROP_FIELD_INT) gui_set(c.kind, static_cast<int32_t *>(c.target), 20);
     if (c.kind == PROP_FIELD_UINT) gui_set(c.kind, static_cast<uint32_t *>(c.target), 20);
     if (c.kind == PROP_FIELD_FLOAT) gui_set(c.kind, static_cast<float *>(c.target), 20);
@@ -99,7 +103,8 @@ TEST_F(Draw, FieldsShowTheirValueOverADarkBox) {
     const float k = c.active ? 0.125f : 0.0625f;
     EXPECT_EQ(text(0.5f), c.shown + "L") << c.shown;
     EXPECT_EQ(Floats(fake::quads[0].color, fake::quads[0].color + 4), Floats({0.5f * k, k, k, 0.8f})) << c.shown;
-    EXPECT_EQ(span(fake::quads[0]), span(10, 20, 210, 40));
+    EXPECT_EQ(span(fake::quads[0]), span(10, 20, 210, 60));
+    EXPECT_EQ(fake::quads[fake::quad_count - 2].top(), c.last_top) << "an area wraps";
     EXPECT_EQ(span(fake::quads[1]), span(10, 20, 18, 36)) << "the value at the box's top left";
     EXPECT_EQ(span(fake::quads[fake::quad_count - 1]), span(300, 5, 304, 13)) << "the label";
   }
@@ -124,8 +129,8 @@ TEST_F(Draw, AnEditedFieldShowsTheEditTextNotItsVariable) {
 // the track; at the track's start when the range is empty; no overflow.
 TEST_F(Draw, SliderKnobsFollowTheValueUnclamped) {
   const struct { int min, max, width, value; float knob; } cases[] = {
-      {0, 100, 108, 50, 60}, {0, 100, 108, 100, 110}, {0, 3, 18, 1, 13}, {0, 100, 108, -10, 0}, {5, 5, 108, 9, 10},
-      {INT_MIN, INT_MAX, 108, INT_MAX, 110}, {INT_MIN, INT_MAX, 108, INT_MIN, 10}};
+      {0, 100, 108, 50, 60}, {0, 100, 108, 100, 110}, {0, 3, 18, 2, 16}, {0, 100, 108, -10, 0}, {5, 5, 108, 9, 10},
+      {INT_MIN, INT_MAX, 108, INT_MAX, 110}, {16777216, 16777226, 108, 16777217, 20}};
   for (const auto &c : cases) {
     fake::quad_count = widget_count = 0;
     int32_t value = c.value;
@@ -139,6 +144,7 @@ TEST_F(Draw, SliderKnobsFollowTheValueUnclamped) {
 
 // Outlines come after every widget, each in its widget's colour at half alpha.
 TEST_F(Draw, HoverOutlinesLieOverLaterWidgets) {
+  fonts[0].texture_slot = -1;  // no captions: nothing but the lines closes the batch of boxes
   gui_draw_widgets();
   gfx_flush_quads();
   EXPECT_EQ(fake::quad_count + fake::line_count, 0) << "an empty table draws nothing";

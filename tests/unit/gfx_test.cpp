@@ -79,18 +79,12 @@ TEST_F(Gfx, ProjectionsAndTheCameraPlaceTheWorld) {
   gfx_set_perspective(0, 0, 640, 480, 0.25f, 1024);
   gfx_apply_camera(&eye, nullptr);
   gfx_draw_quad(NO_TEXTURE, 3, -1, 16, 12, ALIGN_CENTER_X | ALIGN_CENTER_Y, 1, 1, 1, 1);
-  gfx_flush_quads();
-  EXPECT_EQ(span(quads[0]), span(0, 0, 800, 600));
   EXPECT_EQ(fake::gl.matrix[2][12], 0) << "the texture matrix";
   gfx_set_perspective(0, 0, 0, 480, 2, 100);  // viewport 0 wide, square frustum
   gfx_apply_camera(&eye, nullptr);
   gfx_draw_quad(NO_TEXTURE, 3, -1, 16, 16, ALIGN_CENTER_X | ALIGN_CENTER_Y, 1, 1, 1, 1);
-  gfx_flush_quads();
-  EXPECT_EQ(span(quads[1]), span(0, 0, 0, 600));
   gfx_set_ortho(0, 0, 320, 240, 12, 9, 50);  // the top left quarter of the window
   gfx_draw_quad(NO_TEXTURE, -12, -9, 24, 18, 0, 1, 1, 1, 1);
-  gfx_flush_quads();
-  EXPECT_EQ(span(quads[2]), span(0, 0, 400, 300));
   // The orientation's rows are the camera's axes: with x and y swapped, the
   // world's +x points up the screen, 8 units ahead. An object placed 8 units
   // along the camera's view, with the camera's orientation, has the camera's
@@ -100,16 +94,17 @@ TEST_F(Gfx, ProjectionsAndTheCameraPlaceTheWorld) {
   gfx_set_perspective(0, 0, 640, 480, 1, 100);
   gfx_apply_camera(&behind, &swap);
   gfx_draw_quad(NO_TEXTURE, 2, 1, 3, 1, 0, 1, 1, 1, 1);
-  gfx_flush_quads();
-  EXPECT_EQ(span(quads[3]), span(400, 150, 450, 300));
   gfx_apply_object(&ahead, &swap);
   gfx_draw_quad(NO_TEXTURE, 0, 0, 4, 3, 0, 1, 1, 1, 1);
-  gfx_flush_quads();
-  EXPECT_EQ(span(quads[4]), span(400, 150, 600, 300));
   gfx_apply_camera(nullptr, nullptr);
   gfx_apply_object(nullptr, nullptr);
   gfx_draw_quad(NO_TEXTURE, 0, 0, 4, 3, 0, 1, 1, 1, 1);
-  gfx_flush_quads();
+  gfx_flush_quads();  // each view and camera change drew the quads before it
+  EXPECT_EQ(span(quads[0]), span(0, 0, 800, 600));
+  EXPECT_EQ(span(quads[1]), span(0, 0, 0, 600));
+  EXPECT_EQ(span(quads[2]), span(0, 0, 400, 300));
+  EXPECT_EQ(span(quads[3]), span(400, 150, 450, 300));
+  EXPECT_EQ(span(quads[4]), span(400, 150, 600, 300));
   EXPECT_EQ(span(quads[5]), span(quads[4]));
 }
 
@@ -156,6 +151,15 @@ TEST_F(Gfx, QuadsLandWhereTheirAlignmentPutsThem) {
     ends.insert(ends.end(), {l.end[0].x, l.end[0].y, l.end[1].x, l.end[1].y, float(l.textured), l.color[3]});
   EXPECT_EQ(ends, Floats({70, 200, 100, 200, 0, 0.5f, 100, 200, 100, 240, 0, 0.5f,
                           100, 240, 70, 240, 0, 0.5f, 70, 240, 70, 200, 0, 0.5f}));
+}
+
+// A batch that fills up is drawn and starts again: every quad once, in order.
+TEST_F(Gfx, FullBatchesDrawEveryQuadOnce) {
+  gfx_begin_overlay();
+  for (int i = 0; i < BATCH_QUADS + 10; ++i) gfx_draw_quad(NO_TEXTURE, float(i % 512), 0, 1, 1, 0, 1, 1, 1, 1);
+  gfx_flush_quads();
+  ASSERT_EQ(Ints({fake::quad_count, int(fake::gl.draw_calls)}), Ints({BATCH_QUADS + 10, 2}));
+  EXPECT_EQ(quads[BATCH_QUADS + 9].left(), float((BATCH_QUADS + 9) % 512) * 1.25f);
 }
 
 // ---- formatted text ----
