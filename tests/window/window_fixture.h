@@ -1,9 +1,9 @@
 // The fixture of the real-window tests. Each test gets an Xvfb of its own (it
 // picks a free display itself, so tests may run side by side), a fresh
-// working folder, and the programs it starts there on that display. Keys go
-// in through XTEST to the focused window: the server treats them as real
-// presses, down to the key map that SDL reads when it gets the focus (which
-// events sent with XSendEvent would leave alone).
+// working folder, and the programs it starts there on that display. Keys and
+// the pointer go in through XTEST: the server treats them as real input, down
+// to the key map that SDL reads when it gets the focus (which events sent
+// with XSendEvent would leave alone).
 // Everything is undone at the end, even after a failed assertion; a failed
 // test also leaves its last capture as a PNG under the build tree.
 #pragma once
@@ -19,9 +19,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -45,6 +47,17 @@ struct Rect {
 struct Capture {
   int width = 0, height = 0;
   std::vector<uint32_t> pixels;
+
+  // Saves the picture to a PNG file, or loads it from one (empty if it cannot),
+  // where 0xffRRGGBB is B, G, R, A: this machine is little-endian.
+  bool png(const std::string &path, bool save) {
+    png_image image{nullptr, PNG_IMAGE_VERSION, width + 0u, height + 0u, 0, 0, 0, 0, {}};
+    if (!save) png_image_begin_read_from_file(&image, path.c_str());
+    image.format = PNG_FORMAT_BGRA;
+    if (save) return png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr);
+    *this = {int(image.width), int(image.height), std::vector<uint32_t>(PNG_IMAGE_SIZE(image) / 4)};
+    return png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr);
+  }
 
   uint32_t at(int x, int y) const {  // 0xRRGGBB; black outside the picture
     return Rect{0, 0, width, height}.holds(x, y) ? pixels[size_t(y * width + x)] & 0xffffff : 0;
@@ -100,9 +113,7 @@ class WindowTest : public testing::Test {
       std::filesystem::create_directories(CAPTURE_DIR);
       const std::string path = CAPTURE_DIR "/" +
           std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + ".png";
-      png_image image{nullptr, PNG_IMAGE_VERSION, png_uint_32(last_.width),
-                      png_uint_32(last_.height), PNG_FORMAT_BGRA, 0, 0, 0, {}};  // little-endian
-      png_image_write_to_file(&image, path.c_str(), 0, last_.pixels.data(), 0, nullptr);
+      last_.png(path, true);
       std::cout << "Last capture: " << path << "\n";
     }
     for (pid_t pid : programs_) kill(-pid, SIGKILL), waitpid(pid, nullptr, 0);
@@ -114,9 +125,10 @@ class WindowTest : public testing::Test {
   // Starts argv[0] in the working folder on the test's display, `env` added
   // to the environment, in a process group of its own: killing the group at
   // the end stops all it started. It dies with the test too, Xvfb by SIGTERM
-  // so as to clean up after itself.
+  // so as to clean up after itself. Its standard output may go to a file of
+  // the working folder.
   pid_t start(const std::vector<std::string> &argv, std::vector<std::string> env = {},
-              bool server = false) {
+              bool server = false, const std::string &output = "") {
     env.push_back("DISPLAY=" + display_name_);
     std::vector<char *> args;
     for (const std::string &arg : argv) args.push_back(const_cast<char *>(arg.c_str()));
@@ -128,11 +140,21 @@ class WindowTest : public testing::Test {
       if (getppid() != parent || chdir(dir_.c_str()) != 0) _exit(127);
       for (std::string &variable : env) putenv(variable.data());
       if (server) dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);  // its chatter
+      if (!output.empty()) dup2(open(output.c_str(), O_WRONLY | O_CREAT, 0600), STDOUT_FILENO);
       execv(args[0], args.data());
       _exit(127);
     }
     setpgid(pid, pid);  // here too, so that a group kill cannot race the child
     return server ? pid : programs_.emplace_back(pid);
+  }
+
+  // Of the whole lines written so far to a file of the working folder, the
+  // last that begins with `start`; "" if none.
+  std::string last_line(const std::string &file, const std::string &start) const {
+    std::ifstream in(dir_ / file);
+    std::string last, line;
+    while (std::getline(in, line) && !in.eof()) last = line.starts_with(start) ? line : last;
+    return last;
   }
 
   // A program's exit status once it ends within `timeout`, else -1; 128 +
@@ -145,9 +167,9 @@ class WindowTest : public testing::Test {
     return WIFSIGNALED(s) ? 128 + WTERMSIG(s) : WEXITSTATUS(s);
   }
 
-  // The mapped top-level window captioned exactly "Quillary", given the
-  // focus; 0 if none comes.
-  Window wait_window() {
+  // The mapped top-level window captioned exactly so, given the focus; 0 if
+  // none comes.
+  Window wait_window(const std::string &caption = "Quillary") {
     Window found = 0, root, parent, *children = nullptr;
     unsigned count = 0;
     wait_until([&] {
@@ -156,7 +178,7 @@ class WindowTest : public testing::Test {
         XWindowAttributes a;
         char *name = nullptr;
         if (XGetWindowAttributes(display_, children[i], &a) && a.map_state == IsViewable &&
-            XFetchName(display_, children[i], &name) && std::string(name) == "Quillary")
+            XFetchName(display_, children[i], &name) && name == caption)
           found = children[i];
         XFree(name);
       }
@@ -193,10 +215,20 @@ class WindowTest : public testing::Test {
     return last_;
   }
 
-  void key(KeySym sym, bool down) {
+  // The key goes down or up and stays so for `hold`: a program that reads the
+  // input once a frame misses what is shorter than a frame or two.
+  void key(KeySym sym, bool down, Ms hold = 0ms) {
     XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, sym), down, CurrentTime);
-    XSync(display_, False);
+    XSync(display_, False), std::this_thread::sleep_for(hold);
   }
+  // The pointer to pixel (x, y) of the window, wherever that is; there the
+  // left button goes down if `left` is 1, up if 0, and is held so for 100 ms.
+  void move(Window window, int x, int y, int left = -1) {
+    XTestFakeMotionEvent(display_, -1, geometry(window)[0] + x, geometry(window)[1] + y, 0);
+    if (left >= 0) XTestFakeButtonEvent(display_, 1, left, 0);
+    XSync(display_, False), std::this_thread::sleep_for(left >= 0 ? 100ms : 0ms);
+  }
+
   // What a window manager sends when the user closes the window.
   void close_window(Window window) {
     XEvent e{.xclient = {ClientMessage, 0, False, display_, window,
