@@ -110,7 +110,7 @@ void declare_fields(float y) {
   field("Float", y + 4 * ROW, 150, 18);
   gui_set(PROP_FIELD_FLOAT, &values.ratio, 12);
   label_above(y + 4 * ROW);
-  field("Text area", y + 5 * ROW, 150, 72);
+  field("Text area", y + 5 * ROW, 150, 84);  // five lines of 16 and a little
   gui_set(PROP_AREA_TEXT, values.area, int(sizeof values.area) - 1);
   label_above(y + 5 * ROW);
 }
@@ -146,7 +146,9 @@ void draw_values() {
   value(right, 59 + ROW, "/i chars", int(std::strlen(values.password)));
   value(right, 59 + 2 * ROW, "/i", values.number);
   value(right, 59 + 3 * ROW, "/u", values.count);
-  value(right, 59 + 4 * ROW, "/f", values.ratio);
+  char ratio[32];  // as the field shows it
+  std::snprintf(ratio, sizeof ratio, "%g", double(values.ratio));
+  value(right, 59 + 4 * ROW, "/s", ratio);
   value(right, 59 + 5 * ROW, "/i chars", int(std::strlen(values.area)));
 }
 

@@ -48,7 +48,7 @@ float start_x;
 void on_swap(int frame) {
   counting = false;
   if (frame == WARM_UP) start_x = player.position.x, allocations = 0;
-  message_frames += goal_reached && fake::quad_count == 5 + 9;  // the quit button's box, the message
+  message_frames += goal_reached && fake::quad_count == 5 + 9 && fake::quads[13].texture;  // the box, then the message
   jumps += player.velocity.y > 0;
   platform.ticks += frame % 7 == 0 ? 45 : 16;  // mostly one or two steps, now and then four
   platform.keys[SDLK_RIGHT] = 1;

@@ -99,6 +99,7 @@ TEST_F(Gfx, ProjectionsAndTheCameraPlaceTheWorld) {
   gfx_apply_camera(nullptr, nullptr);
   gfx_apply_object(nullptr, nullptr);
   gfx_draw_quad(NO_TEXTURE, 0, 0, 4, 3, 0, 1, 1, 1, 1);
+  gfx_apply_camera(&eye, nullptr);
   gfx_flush_quads();  // each view and camera change drew the quads before it
   EXPECT_EQ(span(quads[0]), span(0, 0, 800, 600));
   EXPECT_EQ(span(quads[1]), span(0, 0, 0, 600));

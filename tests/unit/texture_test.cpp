@@ -42,6 +42,7 @@ std::string png(const std::string &name, int width, int height, const Words &wor
 }
 
 void load(int slot, const std::string &path, int build_mips = 0) {
+  gfx_set_texturing(false);  // as after a plain quad: the upload binds its texture all the same
   gfx_load_texture(slot, path.c_str(), build_mips, GL_REPEAT, GL_CLAMP_TO_EDGE, GL_NEAREST,
                    GL_LINEAR_MIPMAP_LINEAR);
 }

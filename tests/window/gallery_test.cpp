@@ -21,8 +21,9 @@ using Gallery = WindowTest;
 // characters as stars, the text area wrapped, and the pointer on Press (P),
 // which shows its outline; taken once the highlights have eased in.
 // QUILLARY_UPDATE_PICTURES=1 makes it anew. llvmpipe draws the same pixels
-// run after run, so all but a handful must match (an edge that another Mesa
-// build rounds the other way); anything drawn wrong changes far more. Escape
+// run after run; another build of it may round an edge or a blend the other
+// way, so channels may differ a little and a handful of pixels a lot;
+// anything drawn wrong changes far more. Escape
 // ends the edit, and again the gallery.
 TEST_F(Gallery, FollowsClicksDragsAndKeysLooksAsInTheReadmeAndEscapeEndsIt) {
   std::filesystem::copy(DATA_DIR, dir_, std::filesystem::copy_options::recursive);
@@ -36,7 +37,7 @@ TEST_F(Gallery, FollowsClicksDragsAndKeysLooksAsInTheReadmeAndEscapeEndsIt) {
   auto step = [&](int x, int y, int to_x, std::initializer_list<KeySym> keys, std::string line) {
     if (x >= 0) move(window, px(x), px(y), 1), move(window, px(to_x), px(y), 0);
     for (KeySym k : keys)
-      for (bool down : {true, false}) key(k, down || k == XK_Shift_L, 100ms);
+      for (bool down : {true, false}) key(k, down || k == XK_Shift_L, 150ms);
     key(XK_Shift_L, false);
     const std::string name = line.substr(0, line.find(' ') + 1);  // "" for none
     wait_until([&] { return line.empty() || last_line("output", name) == line; }, 5s);
@@ -61,7 +62,8 @@ TEST_F(Gallery, FollowsClicksDragsAndKeysLooksAsInTheReadmeAndEscapeEndsIt) {
   Capture picture;
   ASSERT_TRUE(picture.png(PICTURE, false) && picture.pixels.size() == last_.pixels.size());
   int off = 0;
-  for (size_t i = 0; i < picture.pixels.size(); ++i) off += picture.pixels[i] != last_.pixels[i];
+  for (size_t i = 0; i < picture.pixels.size(); ++i)
+    for (int s : {0, 8, 16}) off += std::abs(int(picture.pixels[i] >> s & 255) - int(last_.pixels[i] >> s & 255)) > 24;
   EXPECT_LE(off, 8) << "pixels unlike the picture's";
   step(-1, 0, 0, {XK_Escape, XK_Escape}, "");
   EXPECT_EQ(exit_status(gallery), 0);

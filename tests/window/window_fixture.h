@@ -222,11 +222,11 @@ class WindowTest : public testing::Test {
     XSync(display_, False), std::this_thread::sleep_for(hold);
   }
   // The pointer to pixel (x, y) of the window, wherever that is; there the
-  // left button goes down if `left` is 1, up if 0, and is held so for 100 ms.
+  // left button goes down if `left` is 1, up if 0, and is held so for 200 ms.
   void move(Window window, int x, int y, int left = -1) {
     XTestFakeMotionEvent(display_, -1, geometry(window)[0] + x, geometry(window)[1] + y, 0);
     if (left >= 0) XTestFakeButtonEvent(display_, 1, left, 0);
-    XSync(display_, False), std::this_thread::sleep_for(left >= 0 ? 100ms : 0ms);
+    XSync(display_, False), std::this_thread::sleep_for(left >= 0 ? 200ms : 0ms);
   }
 
   // What a window manager sends when the user closes the window.
