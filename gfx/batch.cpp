@@ -1,4 +1,5 @@
 // The state cache starts unknown, so the first quads always set what they need.
+// A new GL context (a new video mode) forgets it again.
 #include "gfx/batch.h"
 
 #include <GL/gl.h>
@@ -14,14 +15,21 @@ constexpr int UNKNOWN = -1;
 int texturing = UNKNOWN;
 int64_t bound_texture = UNKNOWN;
 
+bool arrays_set = false;
+
+// The arrays always point into batch_vertices, so they are set once per
+// context; nothing else in the engine uses client arrays.
 void draw_arrays() {
   constexpr GLsizei STRIDE = sizeof(BatchVertex);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glEnableClientState(GL_COLOR_ARRAY);
-  glVertexPointer(2, GL_FLOAT, STRIDE, &batch_vertices[0].x);
-  glTexCoordPointer(2, GL_FLOAT, STRIDE, &batch_vertices[0].s);
-  glColorPointer(4, GL_FLOAT, STRIDE, &batch_vertices[0].r);
+  if (!arrays_set) {
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(2, GL_FLOAT, STRIDE, &batch_vertices[0].x);
+    glTexCoordPointer(2, GL_FLOAT, STRIDE, &batch_vertices[0].s);
+    glColorPointer(4, GL_FLOAT, STRIDE, &batch_vertices[0].r);
+    arrays_set = true;
+  }
   glDrawArrays(GL_QUADS, 0, batch_vertex_count);
 }
 
@@ -67,6 +75,7 @@ void gfx_bind_texture(uint32_t gl_name) {
 }
 
 void gfx_forget_gl_state() {
+  arrays_set = false;
   texturing = UNKNOWN;
   bound_texture = UNKNOWN;
 }

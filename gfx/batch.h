@@ -53,11 +53,12 @@ inline void gfx_commit_quads() {
   if (!quad_batching) gfx_flush_quads();
 }
 
-// One corner in the current colour.
-inline void gfx_put_corner(BatchVertex *corner, float x, float y, float s, float t) {
+// One corner, in the current colour unless given another.
+inline void gfx_put_corner(BatchVertex *corner, float x, float y, float s, float t,
+                           const float *rgba = batch_color) {
   // Built whole and copied in two 16-byte halves: the stores are what text
   // and widgets spend most of their time on.
   const float place[4] = {x, y, s, t};
   std::memcpy(&corner->x, place, sizeof place);
-  std::memcpy(&corner->r, batch_color, sizeof batch_color);
+  std::memcpy(&corner->r, rgba, 4 * sizeof(float));
 }

@@ -168,18 +168,23 @@ int append(int length, const char *piece) {
 
 // uv comes in Font::texcoord's corner order, clockwise from the top left.
 void put_glyph(BatchVertex *corner, const float (&uv)[4][2], float left, float top, float right,
-               float bottom) {
-  gfx_put_corner(&corner[0], left, top, uv[0][0], uv[0][1]);
-  gfx_put_corner(&corner[1], right, top, uv[1][0], uv[1][1]);
-  gfx_put_corner(&corner[2], right, bottom, uv[2][0], uv[2][1]);
-  gfx_put_corner(&corner[3], left, bottom, uv[3][0], uv[3][1]);
+               float bottom, const float *rgba = batch_color) {
+  gfx_put_corner(&corner[0], left, top, uv[0][0], uv[0][1], rgba);
+  gfx_put_corner(&corner[1], right, top, uv[1][0], uv[1][1], rgba);
+  gfx_put_corner(&corner[2], right, bottom, uv[2][0], uv[2][1], rgba);
+  gfx_put_corner(&corner[3], left, bottom, uv[3][0], uv[3][1], rgba);
+}
+
+int drawn_length(const char *text) {
+  int count = 0;
+  while (count < TEXT_MAX_CHARS && text[count] != '\0') ++count;
+  return count;
 }
 
 // The whole line is reserved at once: its glyphs fill the batch in one sweep.
 void emit_glyphs(const Font &font, const char *text, float x, float y, float size,
                  bool solid) {
-  int count = 0;
-  while (count < TEXT_MAX_CHARS && text[count] != '\0') ++count;
+  const int count = drawn_length(text);
   BatchVertex *corner = gfx_reserve_quads(count);
   float pen = 0.0f;
   for (int i = 0; i < count; ++i, corner += 4) {
@@ -286,4 +291,26 @@ void gfx_draw_text_values(const char *format, float x, float y, float size, int 
 void gfx_draw_plain_text(const char *text, float x, float y, float size, int flags, float r,
                          float g, float b, float a) {
   draw_line(text != nullptr ? text : "", x, y, size, flags, r, g, b, a);
+}
+
+// Both copies come from one pass over the characters, the shadow's glyphs
+// reserved ahead of the text's so that all of the shadow lies underneath.
+void gfx_draw_shadowed_text(const char *text, float x, float y, float size, float shadow_x,
+                            float shadow_y, const float (&shadow)[4], const float (&color)[4]) {
+  const Font *font = gfx_begin_glyphs();
+  if (font == nullptr || text == nullptr) {
+    return;
+  }
+  const int count = drawn_length(text);
+  BatchVertex *under = gfx_reserve_quads(2 * count), *over = under + 4 * count;
+  float pen = 0.0f;
+  for (int i = 0; i < count; ++i, under += 4, over += 4) {
+    const unsigned char ch = static_cast<unsigned char>(text[i]);
+    const float w = size * font->advance[ch];
+    put_glyph(under, font->texcoord[ch], shadow_x + pen, shadow_y, shadow_x + pen + w,
+              shadow_y + size, shadow);
+    put_glyph(over, font->texcoord[ch], x + pen, y, x + pen + w, y + size, color);
+    pen = pen + w;
+  }
+  gfx_commit_quads();
 }

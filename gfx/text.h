@@ -50,6 +50,11 @@ void gfx_draw_text_values(const char *format, float x, float y, float size, int 
 void gfx_draw_plain_text(const char *text, float x, float y, float size, int flags, float r,
                          float g, float b, float a);
 
+// Plain text at (x, y), left-aligned, over a copy of it at (shadow_x,
+// shadow_y) in the shadow's colour.
+void gfx_draw_shadowed_text(const char *text, float x, float y, float size, float shadow_x,
+                            float shadow_y, const float (&shadow)[4], const float (&color)[4]);
+
 // Building blocks of every text drawer. gfx_begin_glyphs sets the quad batch
 // to the current font's texture and returns the font, or returns null (and
 // sets nothing) when the font has no usable texture slot. gfx_emit_glyph adds

@@ -129,10 +129,10 @@ void draw_button(const Widget &w) {
   const float grey = 0.875f - 0.125f * w.highlight;
   // Centred on the caption's point, measured once for both.
   const float half_width = gfx_text_width(w.text, size) * 0.5f, half_height = size * 0.5f;
-  gfx_draw_plain_text(w.text, (w.text_x + 1) - half_width, (w.text_y + 1) - half_height, size, 0,
-                      0, 0, 0, a);
-  gfx_draw_plain_text(w.text, w.text_x - half_width, w.text_y - half_height, size, 0, grey, grey,
-                      grey, a);
+  const float shadow[4] = {0, 0, 0, a}, caption[4] = {grey, grey, grey, a};
+  gfx_draw_shadowed_text(w.text, w.text_x - half_width, w.text_y - half_height, size,
+                         (w.text_x + 1) - half_width, (w.text_y + 1) - half_height, shadow,
+                         caption);
 }
 
 void draw_outline(const Widget &w) {
