@@ -70,20 +70,22 @@ TEST_F(Draw, CaptionsGrowAndDarkenWithTheHighlight) {
 }
 
 // The value as "%d", "%u", "%g" or the text itself, starred when masked, on
-// a box of the colour x 0.0625 (x 0.125 active); the label beside it.
+// a box of the colour x 0.0625 (x 0.125 active); the label beside it. Declared
+// by its centre, a field is drawn where it was placed, as it is hit.
 TEST_F(Draw, FieldsShowTheirValueOverADarkBox) {
   int32_t minus = -12;
   uint32_t big = 4000000000u;
   float reals[] = {0.1f, 1e-05f, 1234567};
   char abc[] = "abc", escape[] = "50/s// wraps onto a second line";
-  const struct { int kind; void *target; bool masked, active; std::string shown; float last_top = 20; } cases[] = {
+  const struct { int kind; void *target; bool masked, active; std::string shown; float last_top = 20; int align = 0; } cases[] = {
       {PROP_FIELD_FLOAT, &reals[0], false, false, "0.1"}, {PROP_FIELD_FLOAT, &reals[1], false, true, "1e-05"},
       {PROP_FIELD_FLOAT, &reals[2], false, false, "1.23457e+06"}, {PROP_FIELD_UINT, &big, false, false, "4000000000"},
       {PROP_FIELD_TEXT, abc, true, false, "***"}, {PROP_FIELD_INT, &minus, true, false, "***"},
-      {PROP_AREA_TEXT, escape, false, false, escape, 36}, {PROP_FIELD_INT, &minus, false, false, "-12"}};
+      {PROP_AREA_TEXT, escape, false, false, escape, 36}, {PROP_FIELD_INT, &minus, false, false, "-12", 20, ALIGN_CENTER_X | ALIGN_CENTER_Y}};
   for (const auto &c : cases) {
     fake::quad_count = widget_count = 0;
-    gui_add_box("L", 10, 20, 200, 40, 16, 0, 0.5f, 1, 1, 0.8f);
+    const bool centred = c.align != 0;
+    gui_add_box("L", centred ? 110 : 10, centred ? 40 : 20, 200, 40, 16, c.align, 0.5f, 1, 1, 0.8f);
     if (c.kind == PROP_FIELD_INT) gui_set(c.kind, static_cast<int32_t *>(c.target), 20);
     if (c.kind == PROP_FIELD_UINT) gui_set(c.kind, static_cast<uint32_t *>(c.target), 20);
     if (c.kind == PROP_FIELD_FLOAT) gui_set(c.kind, static_cast<float *>(c.target), 20);
