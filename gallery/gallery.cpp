@@ -202,6 +202,11 @@ void draw_picture() {
 
 }  // namespace
 
+void gallery_reset() {
+  values = START_VALUES;
+  reported = START_VALUES;
+}
+
 bool gallery_frame() {
   const uint32_t start = SDL_GetTicks();
   declare_frame();
@@ -221,6 +226,7 @@ int gallery_main() {
     return failed;
   }
   input_init_key_names();
+  gallery_reset();
   gui_clear_presses();
   while (gallery_frame()) {
   }

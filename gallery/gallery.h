@@ -8,6 +8,8 @@ constexpr const char *GALLERY_CAPTION = "Quillary gallery";
 // The whole program: returns 1 if the window could not come up, otherwise 0
 // once Escape is pressed or the window is closed.
 int gallery_main();
+// Every value back to where the gallery starts it, none reported yet.
+void gallery_reset();
 // One frame: input, widgets, values reported, picture swapped. True while the
 // gallery should go on.
 bool gallery_frame();

@@ -113,6 +113,7 @@ TEST_F(EngineTest, EditingFieldsAllocatesNothing) {
 TEST_F(EngineTest, GalleryFramesAllocateNothing) {
   const int points[][2] = {{44, 230}, {175, 280}, {62, 340}, {500, 174}, {100, 80}};  // window pixels
   int quits = 0;
+  gallery_reset();
   testing::internal::CaptureStdout();
   gallery_frame();  // the first line out may set up the output buffer
   allocations = 0, counting = true;
