@@ -224,3 +224,11 @@ void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
 }
 void glVertex2f(GLfloat x, GLfloat y) { vertex(x, y, 0); }
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { vertex(x, y, z); }
+
+void glReadBuffer(GLenum mode) { gl.read_buffer = mode; }
+void glPixelStorei(GLenum, GLint) {}
+void glReadPixels(GLint x, GLint y, GLsizei w, GLsizei h, GLenum, GLenum, GLvoid *pixels) {
+  auto *out = static_cast<GLubyte *>(pixels);
+  for (GLint row = y; row < y + h; ++row)
+    for (GLint col = x; col < x + w; ++col, out += 4) out[0] = GLubyte(col), out[1] = GLubyte(row), out[2] = GLubyte(col ^ row), out[3] = 255;
+}

@@ -62,6 +62,7 @@ struct GlState {
   int names_generated;
   long quads_total;  // quads drawn since the reset, pictures before this one included
   long draw_calls;   // glBegin and glDrawArrays calls since the reset
+  GLenum read_buffer;  // read-back gives red x, green y, blue x ^ y, each mod 256
 };
 
 extern GlState gl;
