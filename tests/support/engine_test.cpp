@@ -46,6 +46,7 @@ void reset_engine_state() {
   goal_reached = 0;
   file_select_byte_order();
   current_file = nullptr;
+  zero(dir_lists);
 }
 
 Floats span(float left, float top, float right, float bottom) {

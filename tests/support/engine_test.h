@@ -16,6 +16,7 @@
 #include "app/game_loop.h"
 #include "app/startup.h"
 #include "app/world.h"
+#include "files/directory.h"
 #include "files/streams.h"
 #include "gfx/gfx.h"
 #include "gui/gui.h"
