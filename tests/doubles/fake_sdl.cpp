@@ -21,6 +21,9 @@ uint32_t tick_script[64];
 int script_next, script_count;
 int pumped_x, pumped_y;  // the mouse position as of the last pump
 uint8_t pumped_buttons;
+// A device's handle is its address in the platform's table.
+FakeJoystick &device(SDL_Joystick *j) { return *reinterpret_cast<FakeJoystick *>(j); }
+SDL_Joystick *device(int i) { return reinterpret_cast<SDL_Joystick *>(&platform.joysticks[i]); }
 
 void pump() {
   pumped_x = platform.mouse_x;
@@ -143,3 +146,15 @@ SDL_Rect **SDL_ListModes(SDL_PixelFormat *, Uint32 flags) {
 
 // No native window: moving it is for the window tests.
 int SDL_GetWMInfo(SDL_SysWMinfo *) { return 0; }
+
+int SDL_NumJoysticks(void) { return platform.joystick_devices; }
+SDL_Joystick *SDL_JoystickOpen(int i) { return platform.joysticks[i].open_fails ? nullptr : device(i); }
+const char *SDL_JoystickName(int i) { return platform.joysticks[i].name; }
+int SDL_JoystickNumAxes(SDL_Joystick *j) { return device(j).axes; }
+int SDL_JoystickNumButtons(SDL_Joystick *j) { return device(j).buttons; }
+int SDL_JoystickNumHats(SDL_Joystick *j) { return device(j).hats; }
+int SDL_JoystickEventState(int state) { return sdl.joystick_events = state; }
+void SDL_JoystickUpdate(void) {}
+Sint16 SDL_JoystickGetAxis(SDL_Joystick *j, int axis) { return device(j).axis[axis]; }
+Uint8 SDL_JoystickGetButton(SDL_Joystick *j, int button) { return device(j).button[button]; }
+Uint8 SDL_JoystickGetHat(SDL_Joystick *j, int hat) { return device(j).hat[hat]; }

@@ -1,5 +1,5 @@
-// The SDL test double: a scripted clock, keys, mouse and event queue in, and
-// what the engine asked of the platform out, kept as state.
+// The SDL test double: a scripted clock, keys, mouse, joysticks and event
+// queue in, and what the engine asked of the platform out, kept as state.
 #pragma once
 
 #include <SDL.h>
@@ -26,8 +26,15 @@ struct SdlRecord {
   uint32_t delayed_ms;
   int swaps;
   uint32_t listed_mode_flags;
+  int joystick_events = SDL_ENABLE;  // the joystick event state, SDL's default until set
 };
 extern SdlRecord sdl;
+
+// A scripted joystick, with more of everything than the engine's record holds:
+// whether opening it fails, its name and counts, and what it reads.
+struct FakeJoystick {
+  bool open_fails; const char *name; int axes, buttons, hats; Sint16 axis[12]; Uint8 button[40], hat[12];
+};
 
 // The platform's side, as the tests script it.
 struct Platform {
@@ -42,6 +49,8 @@ struct Platform {
   bool video_mode_fails;        // SDL_SetVideoMode gives no surface
   SDL_Rect **listed_modes;      // what SDL_ListModes returns
   void (*on_swap)(int swaps);   // runs at the end of every buffer swap
+  int joystick_devices;         // SDL_NumJoysticks' answer; the devices are below
+  FakeJoystick joysticks[20];
 };
 extern Platform platform;
 // Readings the next SDL_GetTicks calls give, in order; `ticks` takes over after.

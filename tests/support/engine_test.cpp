@@ -35,7 +35,7 @@ void reset_engine_state() {
   fonts[0].view_height = VIEW_HEIGHT;
   video = VIDEO_DEFAULTS;
   zero(video_defaults);
-  joystick_enabled = 0;
+  joystick_enabled = joystick_count = 0, zero(joystick_handles), zero(joysticks), zero(joysticks_prev);
   zero(key_state), zero(key_state_prev), zero(mouse), zero(mouse_prev), zero(key_names);
   mod_state = quit_requested = app_inactive = video_mode_count = 0;
   zero(widgets), zero(edit_text), zero(shown_text);

@@ -1,5 +1,5 @@
-// Input against the SDL double: the keyboard and mouse snapshots, the event
-// pump, the mode list and the key names.
+// Input against the SDL double: the keyboard and mouse snapshots, joysticks,
+// the event pump, the mode list and the key names.
 
 #include "tests/support/engine_test.h"
 
@@ -59,6 +59,38 @@ TEST_F(Input, MousePositionMotionAndButtons) {
   }
   EXPECT_EQ(Ints({mouse.wheel_up, mouse.wheel_down}), Ints({3, 8}));
   EXPECT_EQ(0, std::memcmp(&mouse_prev, &mouse, sizeof mouse));
+}
+
+// Twenty devices. Device 0 will not open: it keeps its name and is never
+// polled. Devices 1 and 2 are polled three times, the last while joysticks are
+// off, which changes neither table. Axes scale by 32768, a press shows against
+// the poll before, and each hat value from 0 to 15 (after up and left) is
+// matched whole against the positions. Device 2 has more of everything than a
+// record holds and a 100-character name: it is cut to fit, as is the number of
+// devices.
+TEST_F(Input, JoysticksArePolledIntoRecordsCutToFit) {
+  const std::string long_name(100, 'n');
+  platform.joystick_devices = 20, joystick_enabled = 1;
+  platform.joysticks[0] = {true, "Broken", 3, 1, 8, {}, {}, {}};
+  platform.joysticks[1] = {false, nullptr, 3, 1, 8, {-32768, 0, 32767}, {}, {9, 9, 9, 9, 9, 9, 9, 9}};
+  platform.joysticks[2] = {false, long_name.c_str(), 12, 40, 12, {}, {}, {9, 9, 9, 9, 9, 9, 9, 9}};
+  input_open_joysticks(), input_read_joysticks();
+  platform.joysticks[1].button[0] = 1;
+  for (int v = 0; v < 16; ++v) platform.joysticks[1 + v / 8].hat[v % 8] = Uint8(v);
+  input_read_joysticks();
+  joystick_enabled = platform.joysticks[1].axis[0] = 0;
+  input_read_joysticks();
+  const JoystickState &now = joysticks[1], &before = joysticks_prev[1], &big = joysticks[2];
+  EXPECT_EQ(Floats(now.axes, now.axes + 4), Floats({-1, 0, 0.999969482421875f, 0}));
+  EXPECT_EQ(Ints({before.buttons[0], now.buttons[0], before.hats[0][HAT_LEFT], now.name[0], joysticks[0].hat_count,
+                  sdl.joystick_events, joystick_count}), Ints({0, 1, 1, 0, 0, SDL_IGNORE, MAX_JOYSTICKS}));
+  EXPECT_EQ(Ints({big.axis_count, big.button_count, big.hat_count, int(std::strlen(big.name))}), Ints({8, 32, 8, 63}));
+  EXPECT_STREQ(joysticks[0].name, "Broken");
+  // Up, down, left, right for each hat: values 0 to 7, then 8 to 15.
+  EXPECT_EQ(Ints(now.hats[0], now.hats[0] + 32), Ints({0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 1,
+                                                      0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0}));
+  EXPECT_EQ(Ints(big.hats[0], big.hats[0] + 32), Ints({0, 0, 1, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                      0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 // Wheel notches count up to 8 each way; the rest of the queue is drained and
