@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "gallery/services.h"
 #include "gfx/gfx.h"
 #include "gui/gui.h"
 #include "input/input.h"
@@ -29,11 +30,12 @@ struct GalleryValues {
   int32_t number;
   uint32_t count;
   float ratio;
+  int32_t page;  // 0 the widgets, 1 the services
 };
 
 constexpr GalleryValues START_VALUES = {
     0, 0, 0, 5, 1, 35, "hello", "secret",
-    "A text area wraps a long line inside its box, breaking after spaces.", -12, 7, 0.5f};
+    "A text area wraps a long line inside its box, breaking after spaces.", -12, 7, 0.5f, 0};
 
 GalleryValues values = START_VALUES;
 GalleryValues reported = START_VALUES;  // as last written to standard output
@@ -115,15 +117,28 @@ void declare_fields(float y) {
   label_above(y + 5 * ROW);
 }
 
+// Two radio choices over one int make the page tabs.
+void declare_tabs() {
+  const char *names[2] = {"Widgets", "Services"};
+  for (int page = 0; page < 2; ++page) {
+    gui_add_box(names[page], 470 + 82 * float(page), 8, 78, 24, 14, 0, 0.6f, 0.8f, 1, 1);
+    gui_set(PROP_RADIO, &values.page, page);
+  }
+}
+
 void declare_frame() {
   widget_count = 0;
   gui_add_box("Quit (Esc)", 640 - LEFT, 480 - 20, 110, 28, 16, ALIGN_RIGHT | ALIGN_BOTTOM, 1,
               0.4f, 0.4f, 1);
   gui_set(PROP_KEY, KEY_ESCAPE);
-  declare_buttons(50);
-  declare_choices(170);
-  declare_textured_button(310);
-  declare_fields(50);
+  declare_tabs();
+  gallery_declare_services(values.page == 1);
+  if (values.page == 0) {
+    declare_buttons(50);
+    declare_choices(170);
+    declare_textured_button(310);
+    declare_fields(50);
+  }
 }
 
 void value(float x, float y, const char *format, auto... shown) {
@@ -132,7 +147,9 @@ void value(float x, float y, const char *format, auto... shown) {
 
 // Beside each widget: what it holds now.
 void draw_values() {
-  gfx_draw_text("Widget gallery", 320, 8, 24, ALIGN_CENTER_X, 1, 1, 1, 1);
+  gfx_draw_text("Widget gallery", 20, 8, 24, 0, 1, 1, 1, 1);
+  gallery_draw_services(values.page == 1);
+  if (values.page != 0) return;
   const float left = LEFT + 120 + VALUE_GAP, right = RIGHT + 150 + VALUE_GAP;
   value(left, 64, "presses: /i", values.presses);
   value(left, 64 + ROW, "count: /i", values.repeats);
@@ -186,7 +203,7 @@ void report_changes() {
     std::printf("float %g\n", double(values.ratio));
   }
   report_text("area", values.area, reported.area, sizeof reported.area, false);
-  std::fflush(stdout);
+  report_number("page", values.page, &reported.page);
 }
 
 void draw_picture() {
@@ -198,6 +215,8 @@ void draw_picture() {
   gfx_draw_pointer(float(mouse.x), float(mouse.y), POINTER_HALF_SIZE, 1, 1, 1, 1);
   gfx_flush_quads();
   SDL_GL_SwapBuffers();
+  gallery_take_screenshot();
+  std::fflush(stdout);
 }
 
 }  // namespace
@@ -205,6 +224,7 @@ void draw_picture() {
 void gallery_reset() {
   values = START_VALUES;
   reported = START_VALUES;
+  gallery_reset_services();
 }
 
 bool gallery_frame() {
@@ -214,6 +234,7 @@ bool gallery_frame() {
   input_read_keyboard();
   input_read_mouse();
   gui_update();
+  gallery_update_services();
   report_changes();
   draw_picture();
   const uint32_t spent = SDL_GetTicks() - start;
@@ -226,6 +247,7 @@ int gallery_main() {
     return failed;
   }
   input_init_key_names();
+  gallery_open_joysticks();
   gallery_reset();
   gui_clear_presses();
   while (gallery_frame()) {

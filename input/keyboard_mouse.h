@@ -22,6 +22,7 @@ constexpr int KEY_LEFT = 276;
 constexpr int KEY_INSERT = 277;
 constexpr int KEY_HOME = 278;
 constexpr int KEY_END = 279;
+constexpr int KEY_F12 = 293;
 constexpr int KEY_RIGHT_SHIFT = 303;
 constexpr int KEY_LEFT_SHIFT = 304;
 constexpr int KEY_RIGHT_CTRL = 305;

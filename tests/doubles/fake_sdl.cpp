@@ -62,6 +62,7 @@ int SDL_Init(Uint32 flags) {
   sdl.init_flags = flags;
   return platform.init_result;
 }
+int SDL_InitSubSystem(Uint32 flags) { return sdl.init_flags |= flags, platform.init_result; }
 
 void SDL_Quit(void) {
   ++sdl.quits;

@@ -54,9 +54,11 @@ TEST_F(Gallery, FollowsClicksDragsAndKeysLooksAsInTheReadmeAndEscapeEndsIt) {
                         {60, 272, 113, {}, "slider 67"},
                         {470, 139, 470, {XK_Shift_L, XK_Left, XK_Left}, ""}})
     step(s.x, s.y, s.to_x, s.keys, s.line);
-  move(window, px(130), px(64));
-  for (std::vector<uint32_t> before; before != capture(window).pixels;)
-    before = last_.pixels, std::this_thread::sleep_for(300ms);
+  auto settle = [&](int x, int y) {  // the pointer there, until the picture stops changing
+    move(window, px(x), px(y));
+    for (std::vector<uint32_t> before; before != capture(window).pixels;) before = last_.pixels, std::this_thread::sleep_for(300ms);
+  };
+  settle(130, 64);
   const char *update = std::getenv("QUILLARY_UPDATE_PICTURES");
   ASSERT_TRUE(!update || *update != '1' || last_.png(PICTURE, true)) << "cannot write " PICTURE;
   Capture picture;
@@ -65,6 +67,23 @@ TEST_F(Gallery, FollowsClicksDragsAndKeysLooksAsInTheReadmeAndEscapeEndsIt) {
   for (size_t i = 0; i < picture.pixels.size(); ++i)
     for (int s : {0, 8, 16}) off += std::abs(int(picture.pixels[i] >> s & 255) - int(last_.pixels[i] >> s & 255)) > 24;
   EXPECT_LE(off, 8) << "pixels unlike the picture's";
+  // The services: a pattern typed over the old one (Shift+Home selects it)
+  // lists what it matches, the toggle folders; F12 saves the frame shown.
+  for (const Step &s : {Step{591, 20, 591, {}, "page 1"}, {310, 223, 310, {XK_Shift_L, XK_Home}, ""},
+                        {-1, 0, 0, {XK_t, XK_Shift_L, XK_8}, "listed 0 files"}, {375, 223, 375, {}, "listed 1 folders"}})
+    step(s.x, s.y, s.to_x, s.keys, s.line);
+  settle(600, 300);
+  step(-1, 0, 0, {XK_F12}, "screenshot scsht000.tga");
+  std::ifstream shot(dir_ / "scsht000.tga", std::ios::binary);
+  const std::string tga{std::istreambuf_iterator<char>(shot), {}};
+  ASSERT_EQ(tga.size(), 18 + 800 * 600 * 3u);
+  capture(window);
+  int unlike = 0;
+  for (int i = 0; i < 800 * 600; ++i) {
+    const auto *p = reinterpret_cast<const uint8_t *>(&tga[size_t(18 + 3 * ((599 - i / 800) * 800 + i % 800))]);
+    unlike += last_.pixels[size_t(i)] != (0xff000000u | p[2] << 16 | p[1] << 8 | p[0]);
+  }
+  EXPECT_EQ(unlike, 0) << "the saved frame is the one shown";
   step(-1, 0, 0, {XK_Escape, XK_Escape}, "");
   EXPECT_EQ(exit_status(gallery), 0);
   std::ifstream out(dir_ / "output");  // a line for each change, not one a frame: some dozens
