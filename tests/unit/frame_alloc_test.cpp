@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "gallery/gallery.h"
+#include "gallery/services.h"
 #include "tests/support/engine_test.h"
 
 #if !defined(__SANITIZE_ADDRESS__)  // the sanitizers bring an allocator of their own
@@ -108,16 +109,18 @@ TEST_F(EngineTest, EditingFieldsAllocatesNothing) {
 }
 
 // The gallery's frames, the pointer going from widget to widget (a toggle, a
-// radio choice, the slider, the int field, the button) and clicking, digits
-// typed: they change values, print them, and allocate nothing.
+// radio choice, the slider, the int field, the button, the Services tab with
+// a joystick of more than it can show) and clicking, digits typed: they
+// change values, print them, and allocate nothing.
 TEST_F(EngineTest, GalleryFramesAllocateNothing) {
-  const int points[][2] = {{44, 230}, {175, 280}, {62, 340}, {500, 174}, {100, 80}};  // window pixels
+  const int points[][2] = {{44, 230}, {175, 280}, {62, 340}, {500, 174}, {100, 80}, {739, 25}};  // window pixels
   int quits = 0;
-  gallery_reset();
+  platform.joystick_devices = 1, platform.joysticks[0] = {false, "Pad", 12, 40, 12, {-32768, 5}, {1}, {6, 9, 3}};
+  gallery_reset(), gallery_open_joysticks();
   testing::internal::CaptureStdout();
   gallery_frame();  // the first line out may set up the output buffer
   allocations = 0, counting = true;
-  for (int frame = 0; frame < 1000; ++frame) {
+  for (int frame = 0; frame < 1200; ++frame) {
     platform.mouse_x = points[frame / 200][0], platform.mouse_y = points[frame / 200][1];
     platform.mouse_buttons = frame % 200 == 10 ? SDL_BUTTON(SDL_BUTTON_LEFT) : 0;
     platform.keys['0' + frame / 20 % 10] = frame % 20 > 10;
@@ -126,7 +129,7 @@ TEST_F(EngineTest, GalleryFramesAllocateNothing) {
   counting = false;
   const std::string out = testing::internal::GetCapturedStdout();
   EXPECT_EQ(Ints({int(allocations), quits}), Ints({0, 0}));
-  for (const char *name : {"bits ", "choice ", "slider ", "\nint ", "button "})
+  for (const char *name : {"bits ", "choice ", "slider ", "\nint ", "button ", "page 1"})
     EXPECT_NE(out.find(name), out.npos) << name;
 }
 
