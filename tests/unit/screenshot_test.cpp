@@ -34,15 +34,20 @@ TEST_F(Screenshot, WritesTheFirstFreeNameWithHeaderAndRowsBottomFirst) {
 }
 
 // Nothing is written above 1280 by 960, nor when all thousand names are
-// taken: no name past scsht999.tga, no file overwritten.
+// taken: no name past scsht999.tga, no file overwritten. With the first
+// hundred taken the next is scsht100.tga.
 TEST_F(Screenshot, WritesNothingTooLargeOrWithEveryNameTaken) {
   for (auto [width, height, written] : {std::tuple{1281, 960, false}, {1280, 961, false}, {1280, 960, true}}) {
     video.width = width, video.height = height;
     file_screenshot();
     EXPECT_EQ(std::filesystem::exists("scsht000.tga"), written) << width << "x" << height;
   }
-  for (int n = 1; n < 1000; ++n) std::ofstream(std::string("scsht") + char('0' + n / 100) + char('0' + n / 10 % 10) + char('0' + n % 10) + ".tga");
-  file_screenshot();
+  auto take = [](int from, int to) {
+    for (int n = from; n <= to; ++n) std::ofstream(std::string("scsht") + char('0' + n / 100) + char('0' + n / 10 % 10) + char('0' + n % 10) + ".tga");
+  };
+  take(1, 99), file_screenshot();
+  EXPECT_STREQ(screenshot_name, "scsht100.tga");
+  take(101, 999), file_screenshot();
   EXPECT_STREQ(screenshot_name, "");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1000);
   EXPECT_EQ(bytes("scsht999.tga"), "");
