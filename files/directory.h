@@ -24,12 +24,14 @@ extern DirList dir_lists[DIR_LIST_COUNT];
 // the entries matching its last component, files alone or, with
 // want_directories, folders whose names do not begin with '.'. Names that do
 // not fit a slot are skipped; at most DIR_LIST_NAMES are kept. A missing
-// folder or null pattern lists nothing; a list number outside the table does nothing.
+// folder or null pattern lists nothing; a list number outside the table does
+// nothing.
 void file_list_directory(const char *pattern, int list, int want_directories);
 // strcmp of two name slots, for qsort: byte order, so "Zeta" before "alpha".
 int file_compare_names(const void *a, const void *b);
 // A quick, loose test, not the shell's: a '*' stands for anything up to the
-// character after it, and the match succeeds as soon as either string ends ("font" matches "font01.png", "abc" the empty name).
+// character after it, and the match succeeds as soon as either string ends
+// ("font" matches "font01.png", "abc" the empty name).
 int file_match_wildcard(const char *pattern, const char *name);
 
 // The platform's folder search. begin opens the folder and keeps the wildcard
