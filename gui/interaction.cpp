@@ -130,9 +130,10 @@ void run_actions() {
 }
 
 // The widget whose action runs, or null when an action is called outside the
-// pass with current_widget off the table.
-Widget *acting_widget() {
-  if (current_widget < 0 || current_widget >= MAX_WIDGETS) {
+// pass with current_widget off the table, or on a widget of another kind: a
+// stock action writes through its target only as the kind it was set for.
+Widget *acting_widget(int32_t type) {
+  if (current_widget < 0 || current_widget >= MAX_WIDGETS || widgets[current_widget].type != type) {
     return nullptr;
   }
   return &widgets[current_widget];
@@ -159,12 +160,16 @@ float slider_position(const Widget &widget) {
 }
 
 // The range and the snapping are worked in 64 bits, so extreme ranges and
-// steps cannot overflow; the result lies between min and max, or is max.
+// steps cannot overflow. Snapping to a multiple of the step may pass either
+// end of the range, so the result is kept within min and max afterwards.
 int32_t slider_value(const Widget &widget, float position) {
   const int64_t span = static_cast<int64_t>(widget.max) - widget.min;
   int64_t value = static_cast<int64_t>(widget.min + static_cast<double>(span) * position);
   if (key_state[KEY_LEFT_SHIFT] && widget.step > 0 && value < widget.max) {
     value = (value + (widget.step >> 1)) / widget.step * widget.step;
+  }
+  if (value < widget.min) {
+    value = widget.min;
   }
   if (value > widget.max) {
     value = widget.max;
@@ -186,7 +191,7 @@ void gui_update() {
 }
 
 void gui_action_toggle() {
-  Widget *widget = acting_widget();
+  Widget *widget = acting_widget(WIDGET_TOGGLE);
   if (widget == nullptr) {
     return;
   }
@@ -197,7 +202,7 @@ void gui_action_toggle() {
 }
 
 void gui_action_radio() {
-  Widget *widget = acting_widget();
+  Widget *widget = acting_widget(WIDGET_RADIO);
   if (widget == nullptr) {
     return;
   }
@@ -211,7 +216,7 @@ void gui_action_radio() {
 // before the button is checked, so the release frame still stores where the
 // pointer let go.
 void gui_action_slider() {
-  Widget *widget = acting_widget();
+  Widget *widget = acting_widget(WIDGET_SLIDER);
   if (widget == nullptr) {
     return;
   }

@@ -148,8 +148,9 @@ void set_texture(Widget &widget, const Values &values) {
 
 void set_texture_uv(Widget &widget, const Values &values) {
   const void *uv = nullptr;
-  if (!pointer_value(values, 0, PropArg::TEXTURE_UV, &uv) &&
-      !pointer_value(values, 0, PropArg::FLOAT_POINTER, &uv)) {
+  // Only a whole TextureUv: a plain float pointer is a field's one variable,
+  // and eight floats read from it would run past it.
+  if (!pointer_value(values, 0, PropArg::TEXTURE_UV, &uv)) {
     return;
   }
   if (uv == nullptr) {

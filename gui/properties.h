@@ -24,7 +24,7 @@ enum PropertyCode : int {
   PROP_POINTER_IMAGE = 14, // int
   PROP_TAG = 15,           // int
   PROP_MASKED = 16,        // none
-  PROP_TEXTURE_UV = 17,    // const TextureUv * (or float * to 8 floats)
+  PROP_TEXTURE_UV = 17,    // const TextureUv *
   PROP_SLIDER = 18,        // int32 pointer, int min, int max, int step
   PROP_TEXT_POS = 20,      // x, y, size
   PROP_DISABLED = 21,      // none

@@ -196,7 +196,8 @@ int32_t gui_edit_caret_from_pointer() {
 // end it (Escape keeps what was typed, as Return does).
 void gui_action_text_field() {
   Widget *w = acting_field();
-  if (w == nullptr) return;
+  // Only a field or text area edits: another kind's target is no text.
+  if (w == nullptr || (w->type != WIDGET_FIELD && w->type != WIDGET_TEXT_AREA)) return;
   keyboard_captured = 1;
   int32_t k = KEYCHAR_NONE;
   if (!w->was_pressed) {

@@ -48,8 +48,15 @@ int vec3_segment_plane(Vec3 *hit, const Vec3 *n, float *t, const Vec3 *start, co
   const float den = vec3_dot(&dir, &normal);
   if (den == 0) return 0;  // the segment lies in the plane, or n is zero
   const float along = d0 / den;
+  Vec3 at;
+  vec3_madd(&at, &from, &dir, along);
+  // Dot products of huge or infinite coordinates overflow into NaN: no hit.
+  if (!std::isfinite(along) || !std::isfinite(at.x) || !std::isfinite(at.y) ||
+      !std::isfinite(at.z)) {
+    return 0;
+  }
   *t = along;
-  vec3_madd(hit, &from, &dir, along);
+  *hit = at;
   return 1;
 }
 

@@ -136,7 +136,7 @@ template <typename T> concept SettableAsFloatField = requires(T p) { gui_set(PRO
 template <typename T> concept SettableAsTextureUv = requires(T p) { gui_set(PROP_TEXTURE_UV, p); };
 static_assert(SettableAsFloatField<float *> && !SettableAsFloatField<const float *>);
 static_assert(!SettableAsFloatField<const char *> && !SettableAsFloatField<const int32_t *>);
-static_assert(SettableAsTextureUv<const TextureUv *> && SettableAsTextureUv<float *>);
+static_assert(SettableAsTextureUv<const TextureUv *> && SettableAsTextureUv<TextureUv *>);
 
 // Fields and sliders put their label one text size above the box; the
 // texture entry 0 sets all four; an unsigned toggle mask keeps its bits.
