@@ -115,6 +115,16 @@ void pass_focus(Widget &w, int direction) {
   }
 }
 
+// There is one edit state, so one field edits at a time: a field that begins
+// an edit ends any other's (a click on overlapping fields presses them all).
+void end_other_edits(const Widget &w) {
+  const int count = widget_count < MAX_WIDGETS ? widget_count : MAX_WIDGETS;
+  for (int i = 0; i < count; ++i) {
+    Widget &other = widgets[i];
+    if (&other != &w && (other.type == WIDGET_FIELD || other.type == WIDGET_TEXT_AREA)) other.pressed = 0;
+  }
+}
+
 void apply_key(Widget &w, int32_t k) {
   if (k >= ' ') {
     gui_edit_delete_selection();
@@ -201,6 +211,7 @@ void gui_action_text_field() {
   keyboard_captured = 1;
   int32_t k = KEYCHAR_NONE;
   if (!w->was_pressed) {
+    end_other_edits(*w);
     fill_from_variable(*w);
     if (left_went_down()) {
       edit_caret = edit_anchor = gui_edit_caret_from_pointer();

@@ -16,10 +16,11 @@ uint32_t uints[2];
 float floats[2];
 char tiny[3], text[16];
 constexpr TextureUv UV = {0, 1, 1, 1, 1, 0, 0, 0};
+constexpr WidgetAction STOCK_ACTIONS[4] = {gui_action_toggle, gui_action_radio, gui_action_slider, gui_action_text_field};
 
 void set_property(FuzzBytes &in, int declaration) {
   const int code = take<uint8_t>(in) % 24, k = take<uint8_t>(in) & 1;
-  switch (take<uint8_t>(in) % 10) {  // the values' kinds, whatever the code
+  switch (take<uint8_t>(in) % 11) {  // the values' kinds, whatever the code
     case 0: gui_set(code); break;
     case 1: gui_set(code, take<int32_t>(in)); break;
     case 2: gui_set(code, take<int32_t>(in), take<int32_t>(in)); break;
@@ -29,7 +30,8 @@ void set_property(FuzzBytes &in, int declaration) {
     case 6: gui_set(code, &floats[k], int(take<uint8_t>(in) % 16)); break;
     case 7: gui_set(code, &slider_values[declaration], take<int32_t>(in), take<int32_t>(in), take<int32_t>(in)); break;
     case 8: gui_set(code, take<float>(in), take<float>(in), take<float>(in)); break;
-    default: gui_set(code, &UV); break;
+    case 9: gui_set(code, &UV); break;
+    default: gui_set(code, STOCK_ACTIONS[take<uint8_t>(in) % 4]); break;
   }
 }
 
@@ -59,13 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
     read_input(in);
     gui_update();
+    int editing = 0;  // overlapping fields clicked at once share the one edit state
     for (int i = 0; i < widget_count; ++i) {
       const Widget &w = widgets[i];
       if (w.type == WIDGET_SLIDER && w.was_pressed && w.min <= w.max)
         promise(*static_cast<int32_t *>(w.target) >= w.min && *static_cast<int32_t *>(w.target) <= w.max, "a slider stays in range");
-      if ((w.type == WIDGET_FIELD || w.type == WIDGET_TEXT_AREA) && w.pressed && w.was_pressed)
-        promise(edit_caret >= 0 && edit_caret <= int(std::strlen(edit_text)), "the caret stays in the text");
+      editing += (w.type == WIDGET_FIELD || w.type == WIDGET_TEXT_AREA) && w.pressed && w.was_pressed;
     }
+    if (editing == 1) promise(edit_caret >= 0 && edit_caret <= int(std::strlen(edit_text)), "the caret stays in the text");
     gui_draw_widgets();
     gfx_flush_quads();
   }

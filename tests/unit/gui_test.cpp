@@ -303,7 +303,7 @@ TEST_F(Gui, ActionsRunInOrderAndMayPressOrDeclareWidgets) {
 
 // t = (pointer - (x + 4)) / (width - 8) in single precision, clamped to 0..1;
 // the value is min + (max - min) * t truncated, snapped to the step with
-// Shift (half up, in 64 bits), held to max.
+// Shift (half up, in 64 bits), held within min and max.
 TEST_F(Gui, SliderValueFromThePointer) {
   const struct { int32_t min, max, step; float x, width; int pointer, shift, expected; } cases[] = {
       {0, 100, 0, 100, 264, 50, 0, 0}, {0, 100, 10, 100, 264, 192, 0, 34},
@@ -312,7 +312,7 @@ TEST_F(Gui, SliderValueFromThePointer) {
       {0, 100, 0, 0, 208, 74, 0, 34}, {-100, 100, 10, 100, 264, 188, 1, -20},
       {0, 100, -10, 100, 264, 192, 1, 34}, {INT32_MIN, INT32_MAX, 0, 100, 264, 232, 0, 0},
       {0, INT32_MAX, INT32_MAX, 100, 264, 296, 1, INT32_MAX}, {0, 100, 0, 100, 8, 104, 0, 100},
-      {0, 100, 0, 100, -50, 300, 0, 100}, {10, 20, 0, NAN, 264, 200, 0, 10}};
+      {0, 100, 0, 100, -50, 300, 0, 100}, {10, 20, 0, NAN, 264, 200, 0, 10}, {1, 100, 10, 100, 264, 104, 1, 1}};
   for (const auto &c : cases) {
     int32_t value = -999;
     widget_count = 0;
@@ -322,6 +322,19 @@ TEST_F(Gui, SliderValueFromThePointer) {
     frame(c.pointer, 300, true, {c.shift ? KEY_LEFT_SHIFT : 0});
     EXPECT_EQ(value, c.expected) << &c - cases;
   }
+}
+
+// A stock action given to a widget of another kind writes nothing through
+// its target: no int XORed into a 3-byte text, no float taken as an int.
+TEST_F(Gui, StockActionsActOnlyOnTheirOwnKind) {
+  char tiny[3] = "ab";
+  float f = 1.5f;
+  int32_t bits = 7;
+  box(0, 0), gui_set(PROP_FIELD_TEXT, tiny, 2), gui_set(PROP_ACTION, gui_action_toggle);
+  box(0, 0), gui_set(PROP_FIELD_FLOAT, &f, 8), gui_set(PROP_ACTION, gui_action_slider);
+  box(0, 0), gui_set(PROP_TOGGLE, &bits, 1), gui_set(PROP_ACTION, gui_action_text_field);
+  frame(5, 5, true);
+  EXPECT_EQ(std::string(tiny) + " " + std::to_string(f) + " " + std::to_string(bits), "ab 1.500000 7");
 }
 
 // The drag lasts from the click until the left button is found up, wherever
