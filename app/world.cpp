@@ -137,7 +137,7 @@ void game_init_world() {
 }
 
 void game_load_level() {
-  current_file = std::fopen(LEVEL_FILE, "rb");
+  current_file = file_open_regular(LEVEL_FILE);
   if (current_file == nullptr) {
     return;
   }

@@ -15,6 +15,11 @@ extern StreamReadFunction stream_read;
 extern StreamWriteFunction stream_write;
 extern FILE *current_file;  // the one shared handle: opened, used and closed within one call
 
+// Opens the file for reading only when it is a regular file, without ever
+// waiting: a FIFO, a device or a folder gives nullptr, as a missing file does.
+// The platform's part, in its own file (files/open_regular_posix.cpp here).
+FILE *file_open_regular(const char *path);
+
 // Probes the byte order and selects the stream functions. Called first at start-up.
 void file_select_byte_order();
 

@@ -1,4 +1,4 @@
-// The texture table, image decoding into 32-bit pixel words, box-filtered
+// The texture table, PNG decoding into 32-bit pixel words, box-filtered
 // smaller levels and uploads. A load that cannot be completed leaves its slot
 // exactly as it was.
 #include "gfx/texture.h"
@@ -7,6 +7,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -82,13 +83,68 @@ SDL_Surface *convert_to_rgba(SDL_Surface *surface) {
   return converted;
 }
 
-// Decodes the file into a surface whose bytes are red, green, blue (, alpha);
-// null when the file cannot be used.
+constexpr unsigned char PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr long long PNG_CHUNK_FRAME = 12;  // bytes of length, type and CRC around a chunk's data
+
+uint32_t big_endian_word(const unsigned char *bytes) {
+  return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
+}
+
+// True when the file is a PNG whose chunks all lie within it, IHDR first, up
+// to IEND; the file is then rewound. SDL_image's reader ignores short reads,
+// and libpng loops for ever on a chunk that claims more than the file holds,
+// so no decoder may see a file that has not passed this walk.
+bool png_chunks_fit(FILE *file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) {
+    return false;
+  }
+  const long long size = std::ftell(file);
+  std::rewind(file);
+  unsigned char header[8];
+  if (std::fread(header, 1, 8, file) != 8 || std::memcmp(header, PNG_SIGNATURE, 8) != 0) {
+    return false;
+  }
+  for (long long at = 8;; at += big_endian_word(header) + PNG_CHUNK_FRAME) {
+    if (std::fseek(file, at, SEEK_SET) != 0 || std::fread(header, 1, 8, file) != 8) {
+      return false;
+    }
+    const bool first = at == 8, ihdr = std::memcmp(header + 4, "IHDR", 4) == 0;
+    if (big_endian_word(header) + PNG_CHUNK_FRAME > size - at || first != ihdr) {
+      return false;
+    }
+    if (std::memcmp(header + 4, "IEND", 4) == 0) {
+      std::rewind(file);
+      return true;
+    }
+  }
+}
+
+// The PNG reader by name: letting SDL_image pick a decoder by content would
+// hand a GIF under a .png name to its GIF reader, which crashes or hangs on
+// some files.
+SDL_Surface *read_png(FILE *file) {
+  SDL_RWops *stream = SDL_RWFromFP(file, 0);
+  if (!stream) {
+    return nullptr;
+  }
+  SDL_Surface *surface = IMG_LoadPNG_RW(stream);
+  SDL_RWclose(stream);
+  return surface;
+}
+
+// Decodes the PNG file into a surface whose bytes are red, green, blue (,
+// alpha); null when the file cannot be used.
 SDL_Surface *decode_image(const char *path) {
   if (!path || !*path) {
     return nullptr;
   }
-  SDL_Surface *surface = IMG_Load(path);
+  current_file = file_open_regular(path);
+  if (!current_file) {
+    return nullptr;
+  }
+  SDL_Surface *surface = png_chunks_fit(current_file) ? read_png(current_file) : nullptr;
+  std::fclose(current_file);
+  current_file = nullptr;
   if (!surface) {
     return nullptr;
   }

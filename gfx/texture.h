@@ -1,6 +1,7 @@
-// The texture table: 1024 fixed slots, decoded with SDL_image. Each slot keeps
-// its pixels in RAM (32-bit words, bottom row first) because resetting the
-// video mode can lose the GL copies, and gfx_reload_textures must resend them.
+// The texture table: 1024 fixed slots, filled from PNG files with SDL_image.
+// Each slot keeps its pixels in RAM (32-bit words, bottom row first) because
+// resetting the video mode can lose the GL copies, and gfx_reload_textures
+// must resend them.
 #pragma once
 
 #include <cstdint>
@@ -37,7 +38,8 @@ extern char image_cache_name[IMAGE_CACHE_NAME_SIZE];
 extern ImageCache image_cache;
 
 // Decodes the file into the slot, builds smaller levels when asked, uploads.
-// A file that cannot be used leaves the slot as it was.
+// A file that cannot be used leaves the slot as it was: anything but a
+// regular file holding a whole PNG, whatever its name.
 void gfx_load_texture(int slot, const char *path, int build_mips, int wrap_s, int wrap_t,
                       int mag_filter, int min_filter);
 // Copies a w by h piece of an image into the slot; (x, y) is the piece's

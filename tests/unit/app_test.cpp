@@ -1,5 +1,7 @@
 // The game shell against the doubles: start-up and shut-down, the main loop's
 // frames and steps, and the world: level file, player, camera and picture.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -152,7 +154,8 @@ TEST_F(World, SetUpMapCameraAndPlayer) {
   EXPECT_EQ(std::memcmp(&player, &resting, sizeof player), 0);
 }
 
-// The whole map replaces the set-up one; no file or any other version does
+// The whole map replaces the set-up one; no file, a FIFO (at once, neither
+// waiting for a writer nor reading what one left) or any other version does
 // not; a short file keeps the set-up tiles it does not hold in full; bytes
 // beyond the layout are ignored.
 TEST_F(World, LevelLoaderOnHandMadeFiles) {
@@ -163,11 +166,18 @@ TEST_F(World, LevelLoaderOnHandMadeFiles) {
   std::fill(short_map.begin(), short_map.begin() + 10, 9);
   const struct { int32_t version; Tiles tiles; std::string tail; const Tiles &expected; } cases[] = {
       {0, {}, "", set_up}, {2, Tiles(TILE_COUNT, 7), "", set_up}, {1, whole, "", whole},
-      {1, Tiles(10, 9), "\xff\xff", short_map}, {1, whole, std::string(12, '\xab'), whole}};
+      {1, Tiles(10, 9), "\xff\xff", short_map}, {1, whole, std::string(12, '\xab'), whole}, {-1, {}, "", set_up}};
   for (const auto &c : cases) {
     std::copy(set_up.begin(), set_up.end(), tile_map.tiles);
-    if (c.version != 0) write_level(c.version, c.tiles, c.tail);  // version 0: no file
+    if (c.version > 0) write_level(c.version, c.tiles, c.tail);  // version 0: no file
+    int fifo = -1;  // version -1: a FIFO in the file's place, a level's start waiting in it
+    if (c.version < 0) {
+      ASSERT_EQ(unlink(LEVEL_FILE) + mkfifo(LEVEL_FILE, 0600), 0);
+      fifo = open(LEVEL_FILE, O_RDWR);  // Linux: never blocks, and keeps the FIFO's data for the reader
+      ASSERT_EQ(write(fifo, "\1\0\0\0\7\0\0\0", 8), 8);
+    }
     game_load_level();
+    if (fifo >= 0) close(fifo);
     EXPECT_TRUE(Tiles(tile_map.tiles, tile_map.tiles + TILE_COUNT) == c.expected) << &c - cases;
     EXPECT_EQ(current_file, nullptr);
   }
