@@ -7,8 +7,11 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "files/streams.h"
+#include "gfx/batch.h"
 #include "gfx/font.h"
 #include "gfx/texture.h"
 #include "video/video_mode.h"
@@ -44,6 +47,9 @@ void set_up_font_view() {
 }  // namespace
 
 int gfx_open_window(const char *caption, const char *icon_caption) {
+  // QUILLARY_BATCHING=0 sends every quad alone, to compare pictures against.
+  const char *batching = std::getenv("QUILLARY_BATCHING");
+  quad_batching = batching == nullptr || std::strcmp(batching, "0") != 0;
   file_select_byte_order();
   video_defaults = VIDEO_DEFAULTS;
   joystick_enabled = 0;

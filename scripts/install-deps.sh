@@ -8,7 +8,7 @@ set -euo pipefail
 PLAY=(g++ cmake make pkg-config libsdl1.2-dev libsdl-image1.2-dev libgl-dev libgl1-mesa-dri
   libx11-dev)
 TEST=(libgtest-dev libbenchmark-dev libfreetype-dev libpng-dev fonts-dejavu-core xvfb xauth
-  libxtst-dev)
+  libxtst-dev clang libclang-rt-14-dev)
 
 case "${1:-test}" in
   play) PACKAGES=("${PLAY[@]}") ;;

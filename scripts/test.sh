@@ -3,7 +3,8 @@
 # tests, the data checks and the real-window tests, then each unit test program
 # whole in shuffled order (CTest runs one test per process, which no order can
 # upset), then the unit tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Fails as well when the tests leave anything in
+# UndefinedBehaviorSanitizer, then every fuzz target for about 20 s
+# (QUILLARY_FUZZ_SECONDS). Fails as well when the tests leave anything in
 # /tmp.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -32,6 +33,10 @@ cmake -S "$root" -B "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DQUILLARY_S
 cmake --build "$root/build-sanitize" -j"$jobs"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$root/build-sanitize" --output-on-failure -j"$jobs" -L unit
+
+# Every fuzz target over its committed seeds (the regression inputs among
+# them), then for a short while: a crash or a broken promise fails.
+bash "$root/scripts/fuzz.sh" "${QUILLARY_FUZZ_SECONDS:-20}"
 
 left="$(comm -13 <(echo "$tmp_before") <(tmp_entries))"
 if [ -n "$left" ]; then

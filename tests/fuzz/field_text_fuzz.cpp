@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const float width = take<float>(in), size_at = take<float>(in);
   const int caret = take<int16_t>(in), anchor = take<int16_t>(in);
   for (int c = 0; c < 256; ++c) fonts[0].advance[c] = float((c * 7) % 5) / 8;
-  const std::string text = take_text(in, in.size);
+  const std::string text = take<std::string>(in, in.size);
   gfx_wrap_lines(text.c_str(), width, 100, size_at, 0);
   promise(line_count >= 1 && line_count <= MAX_LINES && line_ends[line_count - 1] == int(std::strlen(text.c_str())),
           "the last line ends at the terminator");

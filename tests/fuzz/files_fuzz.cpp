@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   (void)made;
   FuzzBytes in{data, size};
   const int list = take<int8_t>(in) % 10, directories = take<uint8_t>(in) & 1;
-  const std::string pattern = take_text(in, take<uint8_t>(in)), name = take_text(in, in.size);
+  const std::string pattern = take<std::string>(in, take<uint8_t>(in)), name = take<std::string>(in, in.size);
   const int match = file_match_wildcard(pattern.c_str(), name.c_str());
   promise(match == 0 || match == 1, "a match is 0 or 1");
   promise(file_match_wildcard("*", name.c_str()) == 1 && file_match_wildcard(pattern.c_str(), "") == 1, "either end ends it");

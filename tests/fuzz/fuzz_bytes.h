@@ -13,22 +13,15 @@ struct FuzzBytes {
   size_t size;
 };
 
-// The next sizeof(T) bytes as a T (zeros once the input runs out).
+// The next sizeof(T) bytes as a T, or `length` bytes as a string; zeros or
+// less once the input runs out.
 template <typename T>
-T take(FuzzBytes &in) {
+T take(FuzzBytes &in, size_t length = sizeof(T)) {
   T value{};
-  const size_t n = in.size < sizeof value ? in.size : sizeof value;
-  std::memcpy(&value, in.data, n);
-  in.data += n, in.size -= n;
-  return value;
-}
-
-// The next `length` bytes (or what is left) as a string.
-inline std::string take_text(FuzzBytes &in, size_t length) {
   const size_t n = in.size < length ? in.size : length;
-  std::string text(reinterpret_cast<const char *>(in.data), n);
-  in.data += n, in.size -= n;
-  return text;
+  if constexpr (std::is_same_v<T, std::string>) value.assign(reinterpret_cast<const char *>(in.data), n);
+  else std::memcpy(&value, in.data, n);
+  return in.data += n, in.size -= n, value;
 }
 
 inline void promise(bool kept, const char *what) {
@@ -36,6 +29,5 @@ inline void promise(bool kept, const char *what) {
 }
 
 inline void write_file(const char *path, const FuzzBytes &in) {
-  FILE *file = std::fopen(path, "wb");
-  if (file) std::fwrite(in.data, 1, in.size, file), std::fclose(file);
+  if (FILE *file = std::fopen(path, "wb")) std::fwrite(in.data, 1, in.size, file), std::fclose(file);
 }

@@ -5,11 +5,9 @@
 #include "math/vecmath.h"
 #include "tests/fuzz/fuzz_bytes.h"
 
-namespace {
-bool real(float v) { return !std::isnan(v); }
-bool real(const Vec3 &v) { return real(v.x) && real(v.y) && real(v.z); }
-bool real(const Vec2 &v) { return real(v.x) && real(v.y); }
-}  // namespace
+static bool real(float v) { return !std::isnan(v); }
+static bool real(const Vec3 &v) { return real(v.x) && real(v.y) && real(v.z); }
+static bool real(const Vec2 &v) { return real(v.x) && real(v.y); }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   FuzzBytes in{data, size};

@@ -1,10 +1,7 @@
 // Text entry: the key translation on scripted snapshots, fields edited frame
 // by frame through the action pass, line breaking, and the editing view as
 // the GL double keeps it.
-#include <algorithm>
 #include <cfloat>
-#include <cstdio>
-#include <random>
 #include <span>
 
 #include "tests/support/engine_test.h"
@@ -190,49 +187,6 @@ TEST_F(TextEntry, WrittenBackNumbersSaturateAndTextsKeepTheirLength) {
     EXPECT_STREQ(buffer.text, c.text);
   }
   EXPECT_STREQ(buffer.after, "###");
-}
-
-// Thousands of random frames of keys, clicks and drags over every kind of
-// field: the caret and the anchor stay in the text, the text within the
-// field's length (or the length its variable printed to), and the variable
-// holds what the text parses to.
-TEST_F(TextEntry, RandomFramesKeepTheEditStateSound) {
-  int32_t n = 1;
-  uint32_t u = 2;
-  float f = 3;
-  char text[8] = "four", area[8] = "five";
-  field(PROP_FIELD_INT, &n, 6), field(PROP_FIELD_UINT, &u, 6), field(PROP_FIELD_FLOAT, &f, 6);
-  field(PROP_FIELD_TEXT, text, 7), field(PROP_AREA_TEXT, area, 7);
-  const int keys[] = {'a', 'e', '1', '9', '-', '.', ' ', KEY_LEFT_SHIFT, KEY_BACKSPACE, KEY_DELETE, KEY_LEFT,
-                      KEY_RIGHT, KEY_INSERT, KEY_HOME, KEY_END, KEY_TAB, KEY_RETURN};
-  std::mt19937 random(12345);
-  const Widget *editing = nullptr;  // the field whose action ran last frame
-  int filled = 0, checked = 0;      // the text's length when its edit began
-  for (int i = 0; i < 20000; ++i) {
-    Ints down;
-    for (int key : keys) if (random() % 6 == 0) down.push_back(key);
-    frame(down, 90 + int(random() % 240), 95 + int(random() % 200), random() % 4 == 0);
-    const Widget *w = std::find_if(widgets, widgets + widget_count, [](const Widget &x) { return x.was_pressed; });
-    const int length = int(std::strlen(edit_text));
-    if (w != editing) filled = length;
-    if ((editing = w) == widgets + widget_count) continue;
-    ++checked;
-    ASSERT_TRUE(edit_caret >= 0 && edit_caret <= length && edit_anchor >= 0 && edit_anchor <= length) << i;
-    ASSERT_LE(length, std::max(w->max_length, filled)) << i;
-    long long parsed = 0;
-    float real = 0;
-    if (w->value_kind == VALUE_TEXT) {
-      ASSERT_STREQ(static_cast<char *>(w->target), edit_text) << i;
-    } else if (w->value_kind == VALUE_FLOAT) {
-      if (std::sscanf(edit_text, "%g", &real) == 1 && !std::isinf(real)) {
-        ASSERT_TRUE(f == real || (std::isnan(f) && std::isnan(real))) << i;
-      }
-    } else if (std::sscanf(edit_text, "%lld", &parsed) == 1) {  // short numbers: no saturation
-      const bool signed_field = w->value_kind == VALUE_INT;
-      ASSERT_EQ(signed_field ? n : (long long)u, signed_field ? parsed : std::max(parsed, 0LL)) << i;
-    }
-  }
-  EXPECT_GT(checked, 5000) << "frames of editing";
 }
 
 // With every character 10 wide: breaks after the space that ends a line, on

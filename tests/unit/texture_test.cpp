@@ -121,7 +121,7 @@ TEST_F(Textures, UnusableFilesKeepTheSlot) {
 // chunk, a BMP and a FIFO are refused at once by the loader and the cache,
 // and both slots keep their pictures; the small valid seeds decode.
 TEST_F(Textures, LyingCutForeignOrSpecialFilesAreRefusedAtOnce) {
-  const std::string seeds = SOURCE_DIR "/tests/fuzz/seeds/image/";
+  const std::string seeds = SOURCE_DIR "/tests/fuzz/seeds/image_fuzz/";
   load(SLOT, png("kept.png", 4, 2, pattern(4, 2)));
   sub("kept.png", 0, 0, 4, 2);
   for (const char *name : {"cut.png", "tail.png"}) png(name, 16, 16, pattern(16, 16));
