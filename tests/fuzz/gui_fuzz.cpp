@@ -1,9 +1,10 @@
 // The widget layer over frames decoded from the bytes: declarations, property
 // codes with any code and values of any kind in any order (stock actions
 // included), keys and the mouse, then the interaction pass and the drawing.
-// A slider's value stays within its range, the caret within the text being
-// edited, and no action writes through a target of another kind (an int XORed
-// into the 3-byte text would overflow under ASan).
+// A slider's value stays within its range (when its own action set it), the
+// caret within the text being edited, that text in the field's variable, and
+// no action writes through a target of another kind (an int XORed into the
+// 3-byte text would overflow under ASan).
 #include <cmath>
 #include <span>
 
@@ -61,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     int editing = 0;  // overlapping fields clicked at once each run an edit
     for (const Widget &w : std::span(widgets, size_t(widget_count))) {
       const auto *value = static_cast<const int32_t *>(w.target);
-      if (w.type == WIDGET_SLIDER && w.was_pressed && w.min <= w.max) promise(*value >= w.min && *value <= w.max, "a slider stays in range");
+      if (w.type == WIDGET_SLIDER && w.action == gui_action_slider && w.was_pressed && w.min <= w.max) promise(*value >= w.min && *value <= w.max, "a slider stays in range");
       if ((w.type == WIDGET_FIELD || w.type == WIDGET_TEXT_AREA) && w.pressed && w.was_pressed) edited = &w, ++editing;
     }
     if (editing == 1) {  // its variable holds what its text says (texts and floats are no choice's)
