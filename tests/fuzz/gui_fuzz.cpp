@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (const Widget &w : std::span(widgets, size_t(widget_count))) {
       const auto *value = static_cast<const int32_t *>(w.target);
       if (w.type == WIDGET_SLIDER && w.action == gui_action_slider && w.was_pressed && w.min <= w.max) promise(*value >= w.min && *value <= w.max, "a slider stays in range");
-      if (w.action == gui_action_text_field && w.pressed && w.was_pressed) edited = &w, ++editing;
+      const bool field = w.type == WIDGET_FIELD || w.type == WIDGET_TEXT_AREA;
+      if (field && w.action == gui_action_text_field && w.pressed && w.was_pressed) edited = &w, ++editing;
     }
     if (editing == 1) {  // its variable holds what its text says (texts and floats are no choice's)
       const int length = int(std::strlen(edit_text));
