@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Frame cost of the game against a plain C program that draws the same frame
 # with the same GL calls, measured from outside: a preloaded frame counter
-# times every buffer swap, and both programs draw the same 3,000-tile level in
-# an 800 by 600 window under their own Xvfb. The runs alternate between the two
-# programs so that a change in the machine's load hits both alike; the medians
-# and the ratios game/baseline are printed at the end.
+# times every buffer swap, and both programs draw the same level (3,000 solid
+# tiles unless TILES says otherwise) in an 800 by 600 window under their own
+# Xvfb. When `love` is installed, the same frame written for LOVE (love-tiles)
+# runs too. The runs alternate between the programs so that a change in the
+# machine's load hits all alike; the medians and the ratios to the baseline are
+# printed at the end, with the peak memory of each.
 #
 #   scripts/perf-compare.sh [RUNS [SECONDS]]     (defaults 7 and 10)
 #
@@ -15,6 +17,7 @@
 #   GAME       a game already built: measured as it is, nothing is built
 #   PERF_DISPLAY  X display number for Xvfb (default: the first free one from 57)
 #   KEEP_RESULTS  a folder to copy the raw JSON lines into
+#   TILES      solid tiles in the level (default 3000)
 # The game reads level01.lvl from its working folder and has no options, so it
 # runs in a scratch folder holding the 3,000-tile level as level01.lvl and the
 # game's textures, and is ended from outside with SIGTERM after SECONDS.
@@ -24,6 +27,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 runs="${1:-7}"
 seconds="${2:-10}"
 perf_dir="${PERF_DIR:-/work/shared/perf}"
+tiles="${TILES:-3000}"
 build_dir="${BUILD_DIR:-$root/build}"
 
 die() {
@@ -89,7 +93,7 @@ EOF
 cc -O2 -o "$scratch/gl-renderer" "$scratch/gl-renderer.c" $(sdl-config --cflags --libs) -lGL
 
 mkdir -p "$scratch/game"
-python3 "$perf_dir/mklevel3000.py" "$scratch/level3000.lvl"
+python3 "$perf_dir/mklevel3000.py" "$scratch/level3000.lvl" "$tiles"
 cp "$scratch/level3000.lvl" "$scratch/game/level01.lvl"
 cp -r "$root/data/texture" "$scratch/game/texture"
 
@@ -119,6 +123,11 @@ renderer="$("$scratch/gl-renderer" || echo unknown)"
 
 game_out="$scratch/game.jsonl"
 base_out="$scratch/baseline.jsonl"
+love_out="$scratch/love.jsonl"
+love_scene=""
+if command -v love >/dev/null && [[ -d "$perf_dir/love-tiles" ]]; then
+  love_scene="$perf_dir/love-tiles"
+fi
 
 # The game has no time limit of its own: it is ended with SIGTERM, which the
 # frame counter catches to write its line before the process goes.
@@ -142,6 +151,15 @@ run_baseline() {
     2>>"$scratch/c-tiles.log" || echo "baseline run failed: $(tail -1 "$scratch/c-tiles.log")" >&2
 }
 
+# LOVE ends itself after SECONDS; the counter also wraps its swap.
+run_love() {
+  [[ -n "$love_scene" ]] || return 0
+  FRAME_COUNTER_OUT="$love_out" FRAME_COUNTER_T0="$EPOCHREALTIME" \
+    LD_PRELOAD="$scratch/frame-counter.so" \
+    love "$love_scene" --seconds "$seconds" --level "$scratch/level3000.lvl" \
+    >>"$scratch/love.log" 2>&1 || echo "LOVE run failed: $(tail -1 "$scratch/love.log")" >&2
+}
+
 echo "load before: $(uptime)"
 for run in $(seq "$runs"); do
   echo "run $run of $runs ..."
@@ -149,7 +167,9 @@ for run in $(seq "$runs"); do
   if ((run % 2)); then
     run_game
     run_baseline
+    run_love
   else
+    run_love
     run_baseline
     run_game
   fi
@@ -159,14 +179,15 @@ echo "load after: $(uptime)"
 if [[ -n "${KEEP_RESULTS:-}" ]]; then
   mkdir -p "$KEEP_RESULTS"
   cp "$game_out" "$base_out" "$KEEP_RESULTS/"
+  [[ -f "$love_out" ]] && cp "$love_out" "$KEEP_RESULTS/"
 fi
 
 # --- The figures ----------------------------------------------------------
 
-python3 - "$game_out" "$base_out" "$runs" "$seconds" "$renderer" <<'EOF'
-import json, statistics, sys
+python3 - "$game_out" "$base_out" "$runs" "$seconds" "$renderer" "$love_out" "$tiles" <<'EOF'
+import json, os, statistics, sys
 
-game_path, base_path, runs, seconds, renderer = sys.argv[1:6]
+game_path, base_path, runs, seconds, renderer, love_path, tiles = sys.argv[1:8]
 
 
 def figures(path):
@@ -179,6 +200,7 @@ def figures(path):
             "fps": r["fps"],
             "ttff_ms": r["ttff_ms"],
             "frames": r["frames"],
+            "rss_mib": r["maxrss_kb"] / 1024,
         })
     return out
 
@@ -188,32 +210,38 @@ def median(rows, key):
 
 
 game, base = figures(game_path), figures(base_path)
+love = figures(love_path) if os.path.exists(love_path) else []
 if len(game) != int(runs) or len(base) != int(runs):
     sys.exit(f"perf-compare: expected {runs} runs of each, got {len(game)} of the game "
              f"and {len(base)} of the baseline")
+programs = [("game", game), ("baseline", base)] + ([("LOVE", love)] if love else [])
 
 print()
-print(f"{runs} interleaved runs of {seconds} s each, 3,000-tile level, 800x600 window")
+print(f"{runs} interleaved runs of {seconds} s each, {int(tiles):,}-tile level, 800x600 window")
 print(f"GL: {renderer}")
-print(f"{'median':<26}{'game':>10}{'baseline':>10}{'game/base':>11}")
-targets = {"cpu_ms": 1.1, "ttff_ms": 1.2}
+print(f"{'median':<22}" + "".join(f"{n:>10}" for n, _ in programs) + f"{'game/base':>11}" +
+      (f"{'LOVE/base':>11}" if love else ""))
+# The game's marks: ahead of LOVE on CPU, its first frame no later than the
+# baseline's, its peak memory at most 8 MiB above.
+targets = {"cpu_ms": ("<=", 0.6), "ttff_ms": ("<=", 1.0), "rss_mib": ("+", 8.0)}
 failed = []
 for key, label in (("cpu_ms", "CPU ms per frame"), ("fps", "frames per second"),
-                   ("ttff_ms", "first frame, ms")):
-    g, b = median(game, key), median(base, key)
-    ratio = g / b
-    mark = ""
+                   ("ttff_ms", "first frame, ms"), ("rss_mib", "peak memory, MiB")):
+    values = [median(rows, key) for _, rows in programs]
+    b = values[1]
+    line = f"{label:<22}" + "".join(f"{v:>10.3f}" for v in values)
+    line += f"{values[0] / b:>11.3f}" + (f"{values[2] / b:>11.3f}" if love else "")
     if key in targets:
-        ok = ratio <= targets[key]
-        mark = f"  (target <= {targets[key]}: {'met' if ok else 'MISSED'})"
+        kind, mark = targets[key]
+        ok = values[0] - b <= mark if kind == "+" else values[0] / b <= mark
+        line += f"  (target {'base + ' if kind == '+' else '<= '}{mark}: {'met' if ok else 'MISSED'})"
         if not ok:
             failed.append(label)
-    print(f"{label:<26}{g:>10.3f}{b:>10.3f}{ratio:>11.3f}{mark}")
+    print(line)
 print()
-for name, rows in (("game", game), ("baseline", base)):
-    print(f"{name:>8} CPU ms/frame per run: " + " ".join(f"{r['cpu_ms']:.3f}" for r in rows))
-for name, rows in (("game", game), ("baseline", base)):
-    print(f"{name:>8} first frame ms per run: " + " ".join(f"{r['ttff_ms']:.1f}" for r in rows))
+for key, label in (("cpu_ms", "CPU ms/frame"), ("ttff_ms", "first frame ms")):
+    for name, rows in programs:
+        print(f"{name:>8} {label} per run: " + " ".join(f"{r[key]:.3f}" for r in rows))
 if failed:
     print("missed: " + ", ".join(failed))
 EOF
