@@ -23,11 +23,6 @@ constexpr float OUTLINE_ALPHA = 0.5f;
 // How much each bevel strip (top, right, bottom, left) faces the light.
 constexpr float STRIP_FACING[4] = {0.5f, -0.25f, -0.5f, 0.25f};
 
-int drawn_count() {
-  if (widget_count < 0) return 0;
-  return widget_count < MAX_WIDGETS ? widget_count : MAX_WIDGETS;
-}
-
 void put(BatchVertex *corner, const float (&point)[2]) {
   gfx_put_corner(corner, point[0], point[1], 0, 0);
 }
@@ -143,7 +138,7 @@ void draw_outline(const Widget &w) {
 }  // namespace
 
 void gui_draw_widgets() {
-  for (int i = 0; i < drawn_count(); ++i) {
+  for (int i = 0; i < gui_declared_count(); ++i) {
     const Widget &w = widgets[i];
     if (w.type == WIDGET_FIELD || w.type == WIDGET_TEXT_AREA) {
       draw_field(w);
@@ -153,7 +148,7 @@ void gui_draw_widgets() {
       draw_button(w);
     }
   }
-  for (int i = 0; i < drawn_count(); ++i) {
+  for (int i = 0; i < gui_declared_count(); ++i) {
     if (widgets[i].hover) draw_outline(widgets[i]);
   }
 }

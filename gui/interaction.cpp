@@ -15,15 +15,6 @@ constexpr double HIGHLIGHT_ACTIVE = -1.0;
 constexpr double HIGHLIGHT_IDLE = 1.0;
 constexpr double SLIDER_INSET = 0.5 * SLIDER_KNOB;  // the track starts half a knob in
 
-// widget_count as a bound that stays inside the table; read afresh by every
-// caller, since actions may change it.
-int declared_count() {
-  if (widget_count < 0) {
-    return 0;
-  }
-  return widget_count < MAX_WIDGETS ? widget_count : MAX_WIDGETS;
-}
-
 bool left_button_went_down() { return mouse.left != 0 && mouse_prev.left == 0; }
 
 // Key codes outside the snapshot are never down.
@@ -39,7 +30,7 @@ void show_pointer_image(int32_t image) {
 // taken. Repeating shortcuts are cleared every frame so they can fire again
 // while held.
 void release_presses(bool left_went_down) {
-  for (int i = 0; i < declared_count(); ++i) {
+  for (int i = 0; i < gui_declared_count(); ++i) {
     if (left_went_down || widgets[i].repeat) {
       widgets[i].pressed = 0;
     }
@@ -118,7 +109,7 @@ void update_widget(Widget &widget, bool left_went_down) {
 // the press are read again after every one.
 void run_actions() {
   int index = 0;
-  for (; index < declared_count(); ++index) {
+  for (; index < gui_declared_count(); ++index) {
     current_widget = index;
     Widget &widget = widgets[index];
     if (widget.pressed && widget.action != nullptr) {
@@ -183,7 +174,7 @@ void gui_update() {
   const bool left_went_down = left_button_went_down();
   release_presses(left_went_down);
   show_pointer_image(0);
-  for (int i = 0; i < declared_count(); ++i) {
+  for (int i = 0; i < gui_declared_count(); ++i) {
     update_widget(widgets[i], left_went_down);
   }
   keyboard_captured = 0;

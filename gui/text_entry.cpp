@@ -104,7 +104,7 @@ void remove_at(int32_t index) {
 // Tab and Shift+Tab pass the edit to the next or previous one-line field,
 // round the end of the table; text areas are passed over.
 void pass_focus(Widget &w, int direction) {
-  const int count = widget_count < MAX_WIDGETS ? widget_count : MAX_WIDGETS;
+  const int count = gui_declared_count();
   for (int step = 1; step < count; ++step) {
     Widget &next = widgets[((current_widget + direction * step) % count + count) % count];
     if (next.type == WIDGET_FIELD && &next != &w) {
@@ -118,7 +118,7 @@ void pass_focus(Widget &w, int direction) {
 // There is one edit state, so one field edits at a time: a field that begins
 // an edit ends any other's (a click on overlapping fields presses them all).
 void end_other_edits(const Widget &w) {
-  const int count = widget_count < MAX_WIDGETS ? widget_count : MAX_WIDGETS;
+  const int count = gui_declared_count();
   for (int i = 0; i < count; ++i) {
     Widget &other = widgets[i];
     if (&other != &w && (other.type == WIDGET_FIELD || other.type == WIDGET_TEXT_AREA)) other.pressed = 0;

@@ -29,6 +29,11 @@ static_assert(sizeof(Widget) == 240 + sizeof(void *) + sizeof(WidgetAction),
               "target and action close the record");
 static_assert(EDIT_CARET_LIMIT < EDIT_TEXT_SIZE, "the caret limit leaves room in the edit text");
 
+int gui_declared_count() {
+  if (widget_count < 0) return 0;
+  return widget_count < MAX_WIDGETS ? widget_count : MAX_WIDGETS;
+}
+
 void gui_clear_presses() {
   for (Widget &widget : widgets) {
     widget.pressed = 0;

@@ -78,5 +78,8 @@ extern int32_t edit_anchor;
 extern int32_t edit_overwrite;
 extern char shown_text[SHOWN_TEXT_SIZE];  // the renderer's work buffer
 
+// widget_count as a bound that stays inside the table; read it afresh after
+// anything that may declare, since actions may change the count.
+int gui_declared_count();
 // pressed and was_pressed of all MAX_WIDGETS records become 0.
 void gui_clear_presses();
