@@ -110,6 +110,7 @@ void pass_focus(Widget &w, int direction) {
     if (next.type == WIDGET_FIELD && &next != &w) {
       w.pressed = 0;
       next.pressed = 1;
+      next.was_pressed = 0;  // it begins its edit, even when its turn this frame has passed
       return;
     }
   }
@@ -227,7 +228,10 @@ void gui_action_text_field() {
     k = gui_translate_key(0, KEYS_ALL);
   }
   gui_clamp_edit_state();
-  if (k != KEYCHAR_NONE) apply_key(*w, k);
+  if (k != KEYCHAR_NONE) {
+    apply_key(*w, k);
+    gui_clamp_edit_state();  // whatever the key did, caret and anchor stay in the text
+  }
   write_back(*w);
   if (!w->pressed) std::memset(edit_text, 0, EMPTIED_BYTES);
 }
