@@ -7,6 +7,7 @@
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "files/streams.h"
 #include "gfx/batch.h"
@@ -27,6 +28,8 @@ constexpr Vec2 PLAYER_START = {64.5f, 130};
 constexpr int FLOOR_ROW = 128;  // a full-width floor under the start, so the set-up map is playable
 constexpr float NEAR_PLANE = 0.25f;
 constexpr float FAR_PLANE = 1024;
+constexpr int TILES_PER_READ = 1024;  // 4 KiB on the stack
+static_assert(MAP_SIZE * MAP_SIZE % TILES_PER_READ == 0, "whole blocks cover the map");
 
 void set_tile(int x, int y, int32_t value) { tile_map.tiles[MAP_SIZE * y + x] = value; }
 
@@ -107,17 +110,19 @@ void follow(float target, float *camera_axis) {
   if (target + CAMERA_SLACK < *camera_axis) *camera_axis = target + CAMERA_SLACK;
 }
 
-// One tile per read, stored only if it arrived whole, so a truncated file
-// leaves the remaining tiles as game_init_world made them. A single bulk fread
-// could copy the stray bytes of a cut-off last tile, which the big-endian
-// swapper never does; going one at a time keeps both hosts' maps identical.
+// Read a block of tiles at a time, keeping only the tiles that arrived whole,
+// so a truncated file leaves the remaining tiles as game_init_world made them.
+// Reading straight into the map could copy the stray bytes of a cut-off last
+// tile, which the big-endian swapper never does; the block keeps both hosts'
+// maps identical. One read per tile made loading a millisecond slower.
 void read_tiles() {
-  for (int i = 0; i < MAP_SIZE * MAP_SIZE; ++i) {
-    int32_t value;
-    if (stream_read(&value, sizeof value, 1, current_file) != 1) {
+  int32_t block[TILES_PER_READ];
+  for (int i = 0; i < MAP_SIZE * MAP_SIZE; i += TILES_PER_READ) {
+    const size_t whole = stream_read(block, sizeof block[0], TILES_PER_READ, current_file);
+    std::memcpy(&tile_map.tiles[i], block, whole * sizeof block[0]);
+    if (whole != TILES_PER_READ) {
       return;
     }
-    tile_map.tiles[i] = value;
   }
 }
 

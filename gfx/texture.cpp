@@ -164,6 +164,27 @@ SDL_Surface *decode_image(const char *path) {
   return converted;
 }
 
+// True when a packed word lies in memory as the bytes it was packed from, as
+// it does on every host whose byte order host_big_endian tells truly.
+bool packing_keeps_bytes() {
+  const uint32_t word = pack_pixel(1, 2, 3, 4);
+  return std::memcmp(&word, "\1\2\3\4", 4) == 0;
+}
+
+// Four-byte pixels lie in memory as R, G, B, A, so their rows are copied
+// whole when packing would give the same bytes; three-byte ones get an opaque
+// alpha.
+void copy_row(const Uint8 *row, int bytes, int width, uint32_t *dest) {
+  if (bytes == 4 && packing_keeps_bytes()) {
+    std::memcpy(dest, row, size_t(width) * 4);
+    return;
+  }
+  for (int c = 0; c < width; ++c) {
+    const Uint8 *p = row + bytes * c;
+    dest[c] = pack_pixel(p[0], p[1], p[2], bytes == 4 ? p[3] : 255);
+  }
+}
+
 // Packs every pixel of the surface into `out`, which holds surface->w by
 // surface->h words, bottom row first. False when the surface cannot be read.
 bool copy_surface_pixels(SDL_Surface *surface, uint32_t *out) {
@@ -177,11 +198,7 @@ bool copy_surface_pixels(SDL_Surface *surface, uint32_t *out) {
   const Uint8 *base = static_cast<const Uint8 *>(surface->pixels);
   for (int r = 0; r < height; ++r) {
     const Uint8 *row = base + size_t(pitch) * size_t(r);
-    uint32_t *dest = out + size_t(height - 1 - r) * size_t(width);
-    for (int c = 0; c < width; ++c) {
-      const Uint8 *p = row + bytes * c;
-      dest[c] = pack_pixel(p[0], p[1], p[2], bytes == 4 ? p[3] : 255);
-    }
+    copy_row(row, bytes, width, out + size_t(height - 1 - r) * size_t(width));
   }
   SDL_UnlockSurface(surface);
   return true;

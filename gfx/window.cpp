@@ -53,7 +53,11 @@ int gfx_open_window(const char *caption, const char *icon_caption) {
   file_select_byte_order();
   video_defaults = VIDEO_DEFAULTS;
   joystick_enabled = 0;
-  if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) {
+  // No timer subsystem: SDL's would start a thread that wakes every
+  // millisecond for the whole run, and it made the process take locks in every
+  // stream read and allocation, slowing start-up. SDL_GetTicks and SDL_Delay,
+  // all the program uses of time, work without it.
+  if (SDL_Init(SDL_INIT_VIDEO) < 0) {
     return give_up(caption, "cannot start SDL");
   }
   SDL_ShowCursor(SDL_DISABLE);

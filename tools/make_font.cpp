@@ -186,13 +186,22 @@ int advance_of(int code, const GlyphSet &glyphs) {
   return glyphs[code - FIRST_PRINTABLE].advance;
 }
 
+// Written as grey and alpha: every pixel is white, so nothing is lost, and the
+// game's decoder inflates half the bytes of a colour image at start-up. The
+// decoder expands it to the same red, green, blue and alpha bytes.
 bool write_png(const Image &image, const char *path) {
+  std::vector<uint8_t> grey_alpha;
+  grey_alpha.reserve(image.rgba.size() / 2);
+  for (size_t i = 0; i < image.rgba.size(); i += CHANNELS) {
+    grey_alpha.push_back(image.rgba[i]);
+    grey_alpha.push_back(image.rgba[i + 3]);
+  }
   png_image png{};
   png.version = PNG_IMAGE_VERSION;
   png.width = SIDE;
   png.height = SIDE;
-  png.format = PNG_FORMAT_RGBA;
-  if (png_image_write_to_file(&png, path, 0, image.rgba.data(), 0, nullptr) != 0) return true;
+  png.format = PNG_FORMAT_GA;
+  if (png_image_write_to_file(&png, path, 0, grey_alpha.data(), 0, nullptr) != 0) return true;
   std::fprintf(stderr, "make_font: cannot write %s: %s\n", path, png.message);
   return false;
 }

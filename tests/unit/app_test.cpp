@@ -51,7 +51,7 @@ TEST_F(StartUp, BringsTheGameUpWithItsImagesAndShutsDownMinimisedFirst) {
   EXPECT_EQ(game_main(), 0);
   EXPECT_EQ(Ints({int(sdl.init_flags), sdl.cursor, sdl.gl_attributes[SDL_GL_DOUBLEBUFFER], sdl.mode_width,
                   sdl.mode_height, int(sdl.mode_flags), sdl.swaps, sdl.quits, sdl.quit_while_iconified}),
-            Ints({SDL_INIT_TIMER | SDL_INIT_VIDEO, SDL_DISABLE, 1, 800, 600, SDL_OPENGL, 1, 1, 1}));
+            Ints({SDL_INIT_VIDEO, SDL_DISABLE, 1, 800, 600, SDL_OPENGL, 1, 1, 1}));
   EXPECT_EQ(std::string(sdl.caption) + "/" + sdl.icon_caption, "Quillary/SDL");
   EXPECT_EQ(0, std::memcmp(&video_defaults, &VIDEO_DEFAULTS, sizeof video_defaults));
   for (int slot = 0; slot < TEXTURE_SLOT_COUNT; ++slot) ASSERT_EQ(textures[slot].gl_name, slot + 1u);
@@ -59,6 +59,10 @@ TEST_F(StartUp, BringsTheGameUpWithItsImagesAndShutsDownMinimisedFirst) {
   EXPECT_EQ(Ints({uploaded(FONT_TEXTURE_SLOT), uploaded(POINTER_TEXTURE_SLOT), fonts[0].view_width,
                   fonts[0].view_height, fonts[0].texture_slot}), Ints({512, 32, 640, 480, FONT_TEXTURE_SLOT}));
   EXPECT_GT(fonts[0].advance['W'], fonts[0].advance['i']);
+  // The font file is grey and alpha; it must arrive as white with its alpha.
+  const uint32_t *font = textures[FONT_TEXTURE_SLOT].pixels[0];
+  EXPECT_TRUE(std::all_of(font, font + 512 * 512, [](uint32_t p) { return (p | gfx_alpha_mask()) == ~0u; }));
+  EXPECT_GT(std::count(font, font + 512 * 512, ~0u), 32 * 32);  // glyph ink besides cell 0
   EXPECT_STREQ(key_names[KEY_RIGHT], "Right");
 }
 
