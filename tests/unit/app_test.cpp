@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <fstream>
+#include <span>
 
+#include "gallery/gallery.h"
 #include "tests/support/engine_test.h"
 
 namespace {
@@ -272,6 +274,50 @@ TEST_F(World, PictureShowsTheSolidTilesAndThenThePlayer) {
     EXPECT_EQ(Floats(fake::quads[i].color, fake::quads[i].color + 4), Floats(4, 1));
     EXPECT_TRUE(fake::quads[i].texture == 0 && !fake::quads[i].blend);
   }
+}
+
+// Everything drawn since the colour was cleared, in drawing order: each quad's
+// corners (place, texture coordinates, colour), texture and blending, and
+// each line with its place among the quads.
+Floats picture() {
+  Floats all;
+  for (const fake::GlQuad &q : std::span(fake::quads, size_t(fake::quad_count))) {
+    for (const fake::GlCorner &c : q.corner) all.insert(all.end(), {c.x, c.y, c.s, c.t, c.color[0], c.color[1], c.color[2], c.color[3]});
+    all.insert(all.end(), {float(q.texture), float(q.blend), float(q.blend_src), float(q.blend_dst)});
+  }
+  for (const fake::GlLine &l : std::span(fake::lines, size_t(fake::line_count)))
+    all.insert(all.end(), {l.end[0].x, l.end[0].y, l.end[1].x, l.end[1].y, l.color[3], float(l.textured), float(l.quads_before)});
+  return all;
+}
+
+int batching, program;  // QUILLARY_BATCHING=1 or 0; the game or the gallery
+Floats shown[2][4];     // by batching: the world, the goal's message, two gallery frames
+
+void keep_frames(int frame) {
+  if (frame == 3) shown[batching][2 * program] = picture(), goal_reached = 1;
+  if (frame == 5) shown[batching][2 * program + 1] = picture(), fake::push(SDL_QUIT);
+}
+
+// Batches draw, by the time of each swap, just what quads sent one by one
+// draw, only in fewer calls: the world of the shipped level, the goal's
+// message and the gallery, which switches texturing, textures and blending
+// and draws outlines between its quads, its pointer on a button.
+TEST_F(EngineTest, BatchesDrawWhatQuadByQuadDrawsInFewerCalls) {
+  ASSERT_EQ(chdir(SOURCE_DIR "/data"), 0);
+  long calls[2] = {};
+  for (batching = 0; batching < 2; ++batching) {
+    setenv("QUILLARY_BATCHING", batching ? "0" : "1", 1);
+    for (program = 0; program < 2; ++program) {
+      reset_engine_state();
+      platform.on_swap = keep_frames, platform.mouse_x = 162, platform.mouse_y = 80;
+      EXPECT_EQ(program ? (gallery_reset(), gallery_main()) : game_main(), 0);
+      calls[batching] += fake::gl.draw_calls;
+    }
+  }
+  unsetenv("QUILLARY_BATCHING");
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(shown[0][i].size() > 300 && shown[0][i] == shown[1][i]) << i;
+  EXPECT_GT(shown[0][0].size(), 36u * 2000) << "the level's tiles";
+  EXPECT_LT(calls[0] * 10, calls[1]);
 }
 
 }  // namespace

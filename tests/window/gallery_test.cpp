@@ -9,7 +9,12 @@ namespace {
 
 int px(int v) { return (5 * v + 3) / 4; }  // the first pixel at or after view v
 
-using Gallery = WindowTest;
+struct Gallery : WindowTest {
+  void settle(Window window, int x, int y) {  // the pointer there, until the picture stops changing
+    move(window, px(x), px(y));
+    for (std::vector<uint32_t> before; before != capture(window).pixels;) before = last_.pixels, std::this_thread::sleep_for(300ms);
+  }
+};
 
 // Toggles over bits 1, 2, 4, 8 of 5; radio choices 0, 1, 2 holding 1; a
 // slider at (view x - 24) / 132 * 100, clamped to 0..100; the shortcut P; Int
@@ -54,11 +59,7 @@ TEST_F(Gallery, FollowsClicksDragsAndKeysLooksAsInTheReadmeAndEscapeEndsIt) {
                         {60, 272, 113, {}, "slider 67"},
                         {470, 139, 470, {XK_Shift_L, XK_Left, XK_Left}, ""}})
     step(s.x, s.y, s.to_x, s.keys, s.line);
-  auto settle = [&](int x, int y) {  // the pointer there, until the picture stops changing
-    move(window, px(x), px(y));
-    for (std::vector<uint32_t> before; before != capture(window).pixels;) before = last_.pixels, std::this_thread::sleep_for(300ms);
-  };
-  settle(130, 64);
+  settle(window, 130, 64);
   const char *update = std::getenv("QUILLARY_UPDATE_PICTURES");
   ASSERT_TRUE(!update || *update != '1' || last_.png(PICTURE, true)) << "cannot write " PICTURE;
   Capture picture;
@@ -72,7 +73,7 @@ TEST_F(Gallery, FollowsClicksDragsAndKeysLooksAsInTheReadmeAndEscapeEndsIt) {
   for (const Step &s : {Step{591, 20, 591, {}, "page 1"}, {310, 223, 310, {XK_Shift_L, XK_Home}, ""},
                         {-1, 0, 0, {XK_t, XK_Shift_L, XK_8}, "listed 0 files"}, {375, 223, 375, {}, "listed 1 folders"}})
     step(s.x, s.y, s.to_x, s.keys, s.line);
-  settle(600, 300);
+  settle(window, 600, 300);
   step(-1, 0, 0, {XK_F12}, "screenshot scsht000.tga");
   std::ifstream shot(dir_ / "scsht000.tga", std::ios::binary);
   const std::string tga{std::istreambuf_iterator<char>(shot), {}};
@@ -88,6 +89,23 @@ TEST_F(Gallery, FollowsClicksDragsAndKeysLooksAsInTheReadmeAndEscapeEndsIt) {
   EXPECT_EQ(exit_status(gallery), 0);
   std::ifstream out(dir_ / "output");  // a line for each change, not one a frame: some dozens
   EXPECT_LT(std::count(std::istreambuf_iterator<char>(out), {}, '\n'), 400);
+}
+
+// Quads sent one at a time show the very same pixels as the batches: the
+// first page as it starts, the pointer on Press (P) and its outline.
+TEST_F(Gallery, DrawsTheSamePixelsQuadByQuad) {
+  std::filesystem::copy(DATA_DIR, dir_, std::filesystem::copy_options::recursive);
+  Capture shown[2];
+  for (const char *batching : {"1", "0"}) {
+    const pid_t gallery = start({GALLERY}, {std::string("QUILLARY_BATCHING=") + batching});
+    const Window window = wait_window("Quillary gallery");
+    ASSERT_TRUE(window);
+    settle(window, 130, 64);
+    shown[*batching - '0'] = last_;
+    key(XK_Escape, true, 150ms), key(XK_Escape, false);
+    EXPECT_EQ(exit_status(gallery), 0);
+  }
+  EXPECT_EQ(shown[0].unlike(shown[1]), 0);
 }
 
 }  // namespace

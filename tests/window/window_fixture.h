@@ -75,6 +75,12 @@ struct Capture {
         lit += at(x, y) && std::ranges::none_of(keep, [&](Rect r) { return r.holds(x, y); });
     return lit;
   }
+  int unlike(const Capture &other) const {  // pixels that differ; all when the sizes do
+    if (other.pixels.size() != pixels.size()) return int(pixels.size());
+    int count = 0;
+    for (size_t i = 0; i < pixels.size(); ++i) count += pixels[i] != other.pixels[i];
+    return count;
+  }
   // The first lit column of row y from x on, going by `step`; -1 if none.
   int scan(int y, int x, int step) const {
     for (; x >= 0 && x < width; x += step)

@@ -79,9 +79,11 @@ class GamePlay : public WindowTest {
  protected:
   ~GamePlay() override { if (clock_) munmap(clock_, sizeof(GameClock)); }
 
-  // Starts the game with its clock (stopping at `limit` ms of game time);
-  // returns its window once the player rests on the floor, else 0.
-  Window window_with_player_at_rest(uint32_t limit = NO_LIMIT) {
+  // Starts the game with its clock (stopping at `limit` ms of game time),
+  // batching its quads or not; returns its window once the player rests on
+  // the floor, else 0.
+  Window window_with_player_at_rest(uint32_t limit = NO_LIMIT, const char *batching = "1") {
+    if (clock_) munmap(clock_, sizeof(GameClock));
     const std::string path = (dir_ / "clock").string();
     const int fd = open(path.c_str(), O_RDWR | O_CREAT, 0600);
     if (ftruncate(fd, sizeof(GameClock)) != 0) return 0;
@@ -89,7 +91,8 @@ class GamePlay : public WindowTest {
     close(fd);
     clock_ = static_cast<GameClock *>(map);
     clock_->limit = limit;
-    game_ = start({QUILLARY}, {"LD_PRELOAD=" GAME_CLOCK, "GAME_CLOCK=" + path});
+    game_ = start({QUILLARY}, {"LD_PRELOAD=" GAME_CLOCK, "GAME_CLOCK=" + path,
+                               std::string("QUILLARY_BATCHING=") + batching});
     const Window window = wait_window();
     if (window && at_rest(capture(window, at_rest))) return window;
     ADD_FAILURE() << (window ? "the player does not come to rest" : "no window captioned Quillary");
@@ -156,6 +159,22 @@ TEST_F(GamePlay, HoldingRightScrollsTheWorldAndKeepsThePlayerNearTheMiddle) {
   EXPECT_TRUE(after.all(pixels(69, 129, 70, 130, 2, 67.5), WHITE));
 }
 
+// Quads sent one at a time show the very same pixels as the batches: the
+// shipped level around the resting player, the game's clock stopped at 1 s.
+TEST_F(GamePlay, DrawingQuadByQuadShowsTheSamePixels) {
+  std::filesystem::copy(DATA_DIR, dir_, RECURSIVE);
+  Capture shown[2];
+  for (const char *batching : {"1", "0"}) {
+    const Window window = window_with_player_at_rest(1000, batching);
+    ASSERT_TRUE(window && wait_until([&] { return clock_->time == 1000; }));
+    shown[*batching - '0'] = capture(window);
+    clock_->limit = NO_LIMIT;
+    close_window(window);
+    EXPECT_EQ(exit_status(game_), 0);
+  }
+  EXPECT_EQ(shown[0].unlike(shown[1]), 0);
+}
+
 // The route that an automatic player found through the shipped level, with
 // real key presses, each set held for its count of 10 ms game steps: the game
 // stands stopped at every change (in real time a loaded machine would miss
@@ -185,6 +204,7 @@ TEST_F(GamePlay, ReplayingTheRouteThroughTheShippedLevelLeavesOnlyTheGoalMessage
 // jump: holding Right and Space runs the player into it, where its jumps
 // rise into the goal tile (138, 133). A level file holds its version, 1, and
 // the 256 by 256 tiles, int32 little-endian as this machine's. Escape quits.
+// Quads sent one at a time show the message in the very same pixels.
 TEST_F(GamePlay, JumpingIntoTheGoalOfATestLevelLeavesOnlyTheGoalMessageUntilEscape) {
   std::filesystem::copy(DATA_DIR "/texture", dir_ / "texture", RECURSIVE);
   std::vector<int32_t> level{1};  // the version, then the tiles row by row: border, floor, wall
@@ -194,13 +214,18 @@ TEST_F(GamePlay, JumpingIntoTheGoalOfATestLevelLeavesOnlyTheGoalMessageUntilEsca
                       (x == 139 && y > 128 && y <= 136));
   std::ofstream(dir_ / "level01.lvl", std::ios::binary)
       .write(reinterpret_cast<const char *>(level.data()), std::streamsize(level.size() * 4));
-  const Window window = window_with_player_at_rest();
-  ASSERT_TRUE(window);
-  hold("Right+Space");
-  expect_goal_message(window, 40s);
-  hold("");
-  key(XK_Escape, true);
-  EXPECT_EQ(exit_status(game_), 0);
+  Capture shown[2];
+  for (const char *batching : {"1", "0"}) {
+    const Window window = window_with_player_at_rest(NO_LIMIT, batching);
+    ASSERT_TRUE(window);
+    hold("Right+Space");
+    expect_goal_message(window, 40s);
+    hold("");
+    shown[*batching - '0'] = last_;
+    key(XK_Escape, true, 100ms), key(XK_Escape, false);
+    EXPECT_EQ(exit_status(game_), 0);
+  }
+  EXPECT_EQ(shown[0].unlike(shown[1]), 0);
 }
 
 using MoveWindow = WindowTest;
