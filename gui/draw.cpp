@@ -72,7 +72,10 @@ void draw_field(const Widget &w) {
   const float r = w.color[0], g = w.color[1], b = w.color[2], a = w.color[3];
   const bool area = w.type == WIDGET_TEXT_AREA;
   draw_background(w);
-  if (w.pressed) {
+  // A field that Tab passes the edit back to, its turn in this pass gone,
+  // begins the edit in the next: until then it shows its variable, not the
+  // emptied buffer.
+  if (w.pressed && w.was_pressed) {
     show_text(edit_text);
     if (w.masked) mask_shown_text();
     gfx_draw_field_text(area, edit_caret, edit_anchor, shown_text, w.x, w.y, w.width, w.height,

@@ -201,7 +201,6 @@ const GLfloat *element(const ClientArray &a, GLint i) {
 }  // namespace
 
 void glEnableClientState(GLenum array) { gl.capability[array & 0xFFFF] = true; }
-void glDisableClientState(GLenum array) { gl.capability[array & 0xFFFF] = false; }
 void glVertexPointer(GLint size, GLenum, GLsizei stride, const GLvoid *p) {
   vertex_array = {size, stride, static_cast<const GLfloat *>(p)};
 }
@@ -223,7 +222,6 @@ void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
   glEnd();
 }
 void glVertex2f(GLfloat x, GLfloat y) { vertex(x, y, 0); }
-void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { vertex(x, y, z); }
 
 void glReadBuffer(GLenum mode) { gl.read_buffer = mode; }
 void glPixelStorei(GLenum, GLint) {}

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 static_assert(PNG_FORMAT_RGBA == 3, "the default of write_png");
 
@@ -57,6 +56,15 @@ Floats span(float left, float top, float right, float bottom) {
 
 Floats span(const fake::GlQuad &q) { return span(q.left(), q.top(), q.right(), q.bottom()); }
 
+void frame(int x, int y, bool left, const Ints &keys) {
+  mouse_prev = mouse;
+  std::memcpy(key_state_prev, key_state, sizeof key_state);
+  std::memset(key_state, 0, sizeof key_state);
+  for (int key : keys) key_state[key] = 1;
+  mouse = MouseState{x, y, 0, 0, left, 0, 0, 0, 0, 0};
+  gui_update();
+}
+
 void EngineTest::SetUp() {
   reset_engine_state();
   previous_dir_ = std::filesystem::current_path().string();
@@ -99,19 +107,4 @@ bool write_png(const std::string &path, int width, int height, const std::vector
                                                palette.empty() ? nullptr : palette.data());
   png_image_free(&image);
   return written;
-}
-
-bool write_bmp(const std::string &path, int width, int height, const std::vector<uint32_t> &words) {
-  const int row = (width * 3 + 3) & ~3;
-  const uint32_t header[] = {uint32_t(54 + row * height), 0, 54, 40, uint32_t(width),
-                             uint32_t(height), 1 | 24 << 16, 0, uint32_t(row * height), 0, 0, 0, 0};
-  std::ofstream file(path, std::ios::binary);
-  file.write("BM", 2).write(reinterpret_cast<const char *>(header), sizeof header);
-  for (int y = height - 1; y >= 0; --y) {
-    std::vector<char> bytes(size_t(row), 0);
-    for (int x = 0; x < width; ++x)
-      for (int c = 0; c < 3; ++c) bytes[size_t(x * 3 + c)] = char(words[size_t(y * width + x)] >> (8 + 8 * c));
-    file.write(bytes.data(), row);
-  }
-  return bool(file);
 }

@@ -37,6 +37,11 @@ void reset_engine_state();
 Floats span(const fake::GlQuad &quad);
 Floats span(float left, float top, float right, float bottom);
 
+// One frame of the widgets: a new input snapshot, the last becoming the
+// previous as the readers do, with the pointer, the left button and the keys
+// given; then the widget pass.
+void frame(int x, int y, bool left, const Ints &keys = {});
+
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -46,9 +51,8 @@ class EngineTest : public ::testing::Test {
   std::string work_dir_, previous_dir_;
 };
 
-// Image files for the loaders, from 0xRRGGBBAA words, top row first: PNG in
-// the sample layout given (PNG_FORMAT_RGBA, _RGB, _GRAY from the red byte, or
-// _RGBA_COLORMAP, paletted), and 24-bit BMP, which stores blue, green, red.
+// A PNG file for the loaders, from 0xRRGGBBAA words, top row first, in the
+// sample layout given (PNG_FORMAT_RGBA, _RGB, _GRAY from the red byte, or
+// _RGBA_COLORMAP, paletted).
 bool write_png(const std::string &path, int width, int height, const std::vector<uint32_t> &words,
                unsigned png_format = 3 /* PNG_FORMAT_RGBA */);
-bool write_bmp(const std::string &path, int width, int height, const std::vector<uint32_t> &words);

@@ -17,6 +17,7 @@ struct Draw : EngineTest {
     gfx_set_view_size(video.width, video.height);
     gfx_begin_overlay();
   }
+  static void draw() { gui_draw_widgets(), gfx_flush_quads(); }  // every quad drawn by the time it returns
   static std::span<fake::GlQuad> drawn() { return {fake::quads, size_t(fake::quad_count)}; }
   // The characters of the glyphs drawn in the given colour (red channel), in order.
   static std::string text(float red) {
@@ -59,8 +60,7 @@ TEST_F(Draw, CaptionsGrowAndDarkenWithTheHighlight) {
     gui_add_box("a/s", 0, 0, 100, 20, 16, 0, 1, 1, 1, 1);
     if (code) gui_set(code, &bits, 1);
     widgets[0].highlight = highlight;
-    gui_draw_widgets();
-    gfx_flush_quads();
+    draw();
     const float grey = 0.875f - 0.125f * highlight, size = 16 + 0.25f * highlight;
     EXPECT_EQ(text(0) + "|" + text(grey), "a/s|a/s") << "shown as typed";
     const fake::GlQuad &shadow = fake::quads[5], &caption = fake::quads[8];
@@ -93,8 +93,7 @@ TEST_F(Draw, FieldsShowTheirValueOverADarkBox) {
     if (c.masked) gui_set(PROP_MASKED);
     gui_set(PROP_TEXT_POS, 300.0f, 5.0f, 8.0f);
     widgets[0].active = c.active;
-    gui_draw_widgets();
-    gfx_flush_quads();
+    draw();
     const float k = c.active ? 0.125f : 0.0625f;
     EXPECT_EQ(text(0.5f), c.shown + "L") << c.shown;
     EXPECT_EQ(Floats(fake::quads[0].color, fake::quads[0].color + 4), Floats({0.5f * k, k, k, 0.8f})) << c.shown;
@@ -105,18 +104,20 @@ TEST_F(Draw, FieldsShowTheirValueOverADarkBox) {
   }
 }
 
-// While edited a field shows the edit text, starred if masked, with its caret.
+// While edited a field shows the edit text, starred if masked, with its caret;
+// pressed but with its edit still to begin, its variable.
 TEST_F(Draw, AnEditedFieldShowsTheEditTextNotItsVariable) {
   int32_t held = 5;
   gui_add_box("", 10, 20, 200, 20, 16, 0, 1, 1, 1, 1), gui_set(PROP_FIELD_INT, &held, 20);
-  widgets[0].pressed = 1;
+  widgets[0].pressed = 1, draw();
+  EXPECT_EQ(text(1), "5");
+  widgets[0].was_pressed = 1, fake::quad_count = 0;
   std::strcpy(edit_text, "77");
   edit_caret = edit_anchor = 1;
   fonts[0].texcoord['_'][0][0] = 0.99f;  // not '_' itself: tells the caret apart
-  gui_draw_widgets();
-  gfx_flush_quads();
+  draw();
   EXPECT_EQ(text(1), "77\xfd");
-  gui_set(PROP_MASKED), fake::quad_count = 0, gui_draw_widgets(), gfx_flush_quads();
+  gui_set(PROP_MASKED), fake::quad_count = 0, draw();
   EXPECT_EQ(text(1), "**\xfd");
 }
 
@@ -130,8 +131,7 @@ TEST_F(Draw, SliderKnobsFollowTheValueUnclamped) {
     fake::quad_count = widget_count = 0;
     int32_t value = c.value;
     gui_add_box("", 10, 30, float(c.width), 12, 16, 0, 1, 1, 1, 1), gui_set(PROP_SLIDER, &value, c.min, c.max, 1);
-    gui_draw_widgets();
-    gfx_flush_quads();
+    draw();
     EXPECT_EQ(span(fake::quads[1]), span(c.knob, 30, c.knob + 8, 42)) << c.value;
     EXPECT_EQ(Floats(fake::quads[1].color, fake::quads[1].color + 4), Floats(4, 1));
   }
@@ -140,13 +140,11 @@ TEST_F(Draw, SliderKnobsFollowTheValueUnclamped) {
 // Outlines come after every widget, each in its widget's colour at half alpha.
 TEST_F(Draw, HoverOutlinesLieOverLaterWidgets) {
   fonts[0].texture_slot = -1;  // no captions: nothing but the lines closes the batch of boxes
-  gui_draw_widgets();
-  gfx_flush_quads();
+  draw();
   EXPECT_EQ(fake::quad_count + fake::line_count, 0) << "an empty table draws nothing";
   gui_add_box("", 0, 0, 50, 50, 16, 0, 1, 0.5f, 0, 0.6f), gui_add_box("", 10, 10, 50, 50, 16, 0, 1, 1, 1, 1);
   widgets[0].hover = 1;
-  gui_draw_widgets();
-  gfx_flush_quads();
+  draw();
   ASSERT_EQ(fake::line_count, 4);
   EXPECT_EQ(fake::lines[0].quads_before, 10) << "both boxes first";
   EXPECT_EQ(Floats(fake::lines[0].color, fake::lines[0].color + 4), Floats({1, 0.5f, 0, 0.3f}));
@@ -160,8 +158,7 @@ TEST_F(Draw, TexturedButtonsShowTheImageOfTheirState) {
   gui_set(PROP_TEXTURE, 0, 7), gui_set(PROP_TEXTURE, 1, 9), gui_set(PROP_TEXTURE_UV, &uv);
   for (int hover : {0, 1}) {
     fake::quad_count = 0, widgets[0].hover = hover;
-    gui_draw_widgets();
-    gfx_flush_quads();
+    draw();
     EXPECT_EQ(fake::quads[5].texture, textures[hover ? 9 : 7].gl_name);
     EXPECT_EQ(span(fake::quads[5]), span(12, 22, 48, 58));
     EXPECT_EQ(Floats({fake::quads[5].corner[0].s, fake::quads[5].corner[1].s}), Floats({1, 0}));

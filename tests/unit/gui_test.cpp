@@ -35,17 +35,6 @@ Ints operator+(Ints a, const Ints &b) {
   return a;
 }
 
-// One frame: a new snapshot, the last becoming the previous as the readers
-// do, with the pointer, the left button and the keys given; then the pass.
-void frame(int x, int y, bool left, const Ints &keys = {}) {
-  mouse_prev = mouse;
-  std::memcpy(key_state_prev, key_state, sizeof key_state);
-  std::memset(key_state, 0, sizeof key_state);
-  for (int key : keys) key_state[key] = 1;
-  mouse = MouseState{x, y, 0, 0, left, 0, 0, 0, 0, 0};
-  gui_update();
-}
-
 // Where a widget lies and how its caption is set: rectangle, caption place,
 // label size, alignment and opacity.
 Floats layout(const Widget &w) {
