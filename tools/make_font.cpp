@@ -188,10 +188,9 @@ int advance_of(int code, const GlyphSet &glyphs) {
 
 // Written as grey and alpha, every row unfiltered: every pixel is white, so
 // nothing is lost, and at start-up the game's decoder inflates half the bytes
-// of a colour image and has no filter to undo, which the glyphs' sharp edges
-// would gain little from anyway. It expands the pixels to the same red, green,
-// blue and alpha bytes.
-bool write_rows(png_structp png, png_infop info, FILE *file, std::vector<uint8_t> &grey_alpha) {
+// of a colour image and has no filter to undo. It expands the pixels to the
+// same red, green, blue and alpha bytes.
+bool write_rows(png_structp png, png_infop info, FILE *file, const std::vector<uint8_t> &grey_alpha) {
   if (setjmp(png_jmpbuf(png)) != 0) return false;  // libpng's way of reporting a failure
   png_init_io(png, file);
   png_set_IHDR(png, info, SIDE, SIDE, 8, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_INTERLACE_NONE,
